@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, everything the build, the tests, the
+# benchmarks and the demo need. Safe to run again: apt-get skips what is there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libxml2-dev            # XML DOM and XPath
+  libsqlite3-dev sqlite3 # embedded database driver; the shell is the benchmark baseline
+  unixodbc-dev odbcinst  # ODBC driver manager for the production driver
+  libsqliteodbc          # an ODBC driver the tests can run the ODBC path through
+  libgtest-dev libgmock-dev googletest
+  libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  SUDO=""
+  [[ $(id -u) -ne 0 ]] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
