@@ -1,0 +1,69 @@
+#include "config/AlertLog.h"
+
+#include "config/Clock.h"
+#include "config/DateTimeFormat.h"
+#include "config/GatewayPaths.h"
+#include "config/Registry.h"
+
+namespace gateway {
+
+namespace {
+
+// One reading of the clock serves both the file name and the line, so a line
+// written at midnight lands in the file its own stamp names.
+bool AppendAlertLine(const std::string& base, std::string_view file_name, const std::string& stamp,
+                     std::string_view text) {
+  const std::string dir = JoinPath(base, "Log");
+  ForceDirectories(dir);
+  std::string line = "[" + stamp + "] ";
+  line += text;
+  line += '\n';
+  return AppendToFile(JoinPath(dir, file_name), line);
+}
+
+std::string PeriodPattern(std::string_view period) {
+  if (period == "M") return "yyyymm";
+  if (period == "Y") return "yyyy";
+  return "yyyymmdd";
+}
+
+}  // namespace
+
+bool WriteAlertLog(std::string_view name, std::string_view text, std::string_view period) {
+  try {
+    if (name.find('/') != std::string_view::npos) return false;
+    std::string base = GetClientPath();
+    if (base.empty()) base = HostExecutableDir();
+    if (base.empty()) return false;
+    const DateTime now = LocalNow();
+    std::string file_name =
+        "Alert_" + std::string(name) + "_" + FormatDateTime(PeriodPattern(period), now);
+    if (name.find('.') == std::string_view::npos) file_name += ".log";
+    return AppendAlertLine(base, file_name, FormatDateTime("yyyy/mm/dd hh:nn:ss:zzz", now), text);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool WriteGeneratorAlert(std::string_view text) {
+  try {
+    const DateTime now = LocalNow();
+    const std::string file_name =
+        "Alert_OrvexGenerator_" + FormatDateTime("yyyymmdd", now) + ".log";
+    return AppendAlertLine(GetAlertBasePath(), file_name, FormatDateTime("ddddd tt", now), text);
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string GetAlertBasePath() noexcept {
+  try {
+    std::string base = GetClientPath();
+    if (base.empty()) base = TempDir();
+    return base.empty() ? std::string("/tmp") : base;
+  } catch (...) {
+    return "/tmp";
+  }
+}
+
+}  // namespace gateway

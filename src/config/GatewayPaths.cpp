@@ -1,0 +1,138 @@
+#include "config/GatewayPaths.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "config/ModulePath.h"
+#include "pools/TextCase.h"
+
+namespace gateway {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithTrailingSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+// The last name of a directory path that ends with "/".
+std::string_view LastName(std::string_view dir) {
+  if (!dir.empty() && dir.back() == '/') dir.remove_suffix(1);
+  const size_t slash = dir.rfind('/');
+  return slash == std::string_view::npos ? dir : dir.substr(slash + 1);
+}
+
+// Closes the descriptor on every path out of AppendToFile.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now and reports whether the close succeeded.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::string GetGatewayRoot() {
+  const std::string dir = ModuleDir();
+  if (dir.empty()) return {};
+  const std::string parent = WithTrailingSlash((fs::path(dir) / "..").lexically_normal().string());
+  // A library folder inside a folder whose name ends in "modi" (any case) is one
+  // level deeper than usual. Only that folder decides: an unrelated "modi/"
+  // higher up the path (a folder "/srv/modi/") must not move the root.
+  if (LowerCaseAscii(LastName(parent)).ends_with("modi")) {
+    return WithTrailingSlash((fs::path(dir) / ".." / "..").lexically_normal().string());
+  }
+  return parent;
+}
+
+std::string GetGatewayConfigFile() {
+  const std::string root = GetGatewayRoot();
+  return root.empty() ? std::string() : root + "GatewayConfig.ini";
+}
+
+std::string GetObjectXmlFile(std::string_view name) {
+  const std::string root = GetGatewayRoot();
+  if (root.empty()) return {};
+  const std::string file = std::string(name) + ".xml";
+  for (const char* folder : {"Modi/Obj/", "Obj/"}) {
+    std::string candidate = root + folder + file;
+    if (FileExists(candidate)) return candidate;
+  }
+  return {};
+}
+
+std::string GetTraceLogFile() {
+  const std::string path = ModulePath();
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {};
+  std::string name = path.substr(slash + 1);
+  if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+  return path.substr(0, slash + 1) + "Log/" + name + ".Log";
+}
+
+std::string HostExecutableDir() {
+  std::error_code error;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  return WithTrailingSlash(exe.parent_path().string());
+}
+
+std::string TempDir() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  return (tmpdir != nullptr && tmpdir[0] != '\0') ? std::string(tmpdir) : std::string("/tmp");
+}
+
+std::string JoinPath(std::string_view dir, std::string_view name) {
+  std::string path(dir);
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  const auto status = fs::status(path, error);
+  return !error && fs::exists(status) && !fs::is_directory(status);
+}
+
+bool ForceDirectories(const std::string& dir) {
+  std::error_code error;
+  fs::create_directories(dir, error);
+  return fs::is_directory(dir, error);
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes) {
+  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  if (file.get() < 0) return false;
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return file.Close();
+}
+
+}  // namespace gateway
