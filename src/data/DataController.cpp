@@ -1,0 +1,161 @@
+#include "data/DataController.h"
+
+#include <algorithm>
+
+#include "config/AlertLog.h"
+#include "config/ClassName.h"
+#include "config/Errors.h"
+#include "config/GatewayConfigU.h"
+#include "config/GatewayPaths.h"
+#include "config/StoredPassword.h"
+#include "config/TraceLog.h"
+#include "pools/TextCase.h"
+
+namespace gateway {
+
+TMyAdoQuery::~TMyAdoQuery() {
+  if (OnDestroy) OnDestroy(*this);
+}
+
+TDataController::TDataController() = default;
+
+TDataController::TDataController(TKvADOConnection* connection) : connection_(connection) {}
+
+TDataController::~TDataController() {
+  // Each query forgets itself through OnDestroy; it is out of the list first,
+  // so the list never changes under this loop.
+  while (!queries_.empty()) {
+    std::unique_ptr<TMyAdoQuery> query = std::move(queries_.back());
+    queries_.pop_back();
+    query.reset();
+  }
+  ReleaseConnection();
+}
+
+void TDataController::ReleaseConnection() {
+  if (!owned_connection_) return;
+  try {
+    CloseDataSets(*owned_connection_);
+    if (owned_connection_->Connected()) owned_connection_->Close();
+  } catch (...) {
+  }
+  connection_ = nullptr;
+  owned_connection_.reset();
+}
+
+TKvADOConnection& TDataController::RequireConnection() {
+  if (connection_ != nullptr) return *connection_;
+  owned_connection_ = std::make_unique<TKvADOConnection>(GetGatewayRoot());
+  connection_ = owned_connection_.get();
+  connection_->SetLoginPrompt(false);
+  try {
+    SetConnectionParam();
+  } catch (...) {
+    // A connection whose configuration failed is not kept: the next call
+    // configures a new one instead of running on an unconfigured string.
+    connection_ = nullptr;
+    owned_connection_.reset();
+    throw;
+  }
+  return *connection_;
+}
+
+TMyAdoQuery* TDataController::GetQuery() {
+  for (const auto& query : queries_) {
+    if (!query->Active()) return query.get();
+  }
+  RequireConnection();
+  auto query = std::make_unique<TMyAdoQuery>();
+  query->SetLockType(ltBatchOptimistic);
+  query->OnDestroy = [this](TMyAdoQuery& ending) { RemoveQuery(&ending); };
+  query->SetConnection(connection_);
+  queries_.push_back(std::move(query));
+  return queries_.back().get();
+}
+
+void TDataController::RemoveQuery(TMyAdoQuery* query) {
+  if (query == nullptr) return;
+  for (auto it = queries_.begin(); it != queries_.end(); ++it) {
+    if (it->get() == query) {
+      // Called while the query ends: the list lets go without ending it twice.
+      (void)it->release();
+      queries_.erase(it);
+      return;
+    }
+  }
+}
+
+void TDataController::SetConnectionParam() {
+  TGatewayConfig& config = GatewayConfig();
+  config.LoadFromFile(GetGatewayConfigFile());
+  // The stored form is traced: its password is still encoded.
+  WriteTrace(ClassNameOf(*this), "TDataController", "SetConnectionParam",
+             "Connection.ConnectionString", config.Provider);
+  connection_->SetConnectionString(DecodePasswordItem(config.Provider));
+}
+
+std::string TDataController::ApplyDatabasePrefix(const std::string& sql) {
+  if (sql.find("$$") == std::string::npos) return sql;
+  const std::string prefix =
+      Trim(Database).empty() ? std::string() : RequireConnection().DatabasePrefix(Database);
+  return ReplaceAll(sql, "$$", prefix);
+}
+
+void TDataController::SetQuerySQL(TMyAdoQuery& query, const std::string& sql) {
+  query.SetLastError("");
+  try {
+    query.SetSQL(ApplyDatabasePrefix(sql));
+    WriteAlertLog("ProgramList", " Database :" + Database, "D");
+    WriteAlertLog("ProgramList", " Query.SQL.Text :" + query.SQLText(), "D");
+  } catch (const std::exception& error) {
+    // A text that could not be set must not leave the previous statement in
+    // place, where the next run would repeat it.
+    query.SetLastError(error.what());
+    try {
+      query.ClearSQL();
+    } catch (...) {
+    }
+  }
+}
+
+int64_t TDataController::ExecuteSQL(const std::string& sql) {
+  TMyAdoQuery& query = *GetQuery();
+  SetQuerySQL(query, sql);
+  WriteTrace(ClassNameOf(*this), "TDataController", "ExecuteSQL", "SQL", sql);
+  struct Unprepare {
+    TMyAdoQuery& query;
+    ~Unprepare() { query.SetPrepared(false); }
+  } unprepare{query};
+  if (query.SQL().empty() && !query.LastError().empty()) throw EDatabaseError(query.LastError());
+  query.SetPrepared(true);
+  return query.ExecuteStatement();
+}
+
+TMyAdoQuery* TDataController::QueryData(const std::string& sql) {
+  TMyAdoQuery& query = *GetQuery();
+  query.Close();
+  query.SetLockType(ltBatchOptimistic);
+  SetQuerySQL(query, sql);
+  WriteTrace(ClassNameOf(*this), "TDataController", "QueryData", "SQL", sql);
+  if (!connection_->Connected()) connection_->Open();
+  try {
+    query.Open();
+    query.First();
+  } catch (const std::exception& error) {
+    if (query.LastError().empty()) query.SetLastError(error.what());
+    query.Close();
+  }
+  return &query;
+}
+
+std::string TDataController::LookupText(const std::string& sql, const std::string& field) {
+  TMyAdoQuery* query = QueryData(sql);
+  if (!query->Active()) return std::string();
+  struct CloseQuery {
+    TMyAdoQuery& query;
+    ~CloseQuery() { query.Close(); }
+  } close{*query};
+  return query->Eof() ? std::string() : query->FieldByName(field).AsString();
+}
+
+}  // namespace gateway

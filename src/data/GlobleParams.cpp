@@ -1,0 +1,105 @@
+#include "data/GlobleParams.h"
+
+#include "config/GatewayConfigU.h"
+#include "config/GatewayPaths.h"
+#include "config/TraceLog.h"
+#include "data/DataController.h"
+#include "gateway/Exception.h"
+#include "pools/TextCase.h"
+#include "pools/XmlText.h"
+
+namespace gateway {
+
+namespace {
+
+std::unique_ptr<TGlobleParams>& Instance() {
+  static std::unique_ptr<TGlobleParams> instance;
+  return instance;
+}
+
+}  // namespace
+
+TGlobleParams::TGlobleParams() {
+  TGatewayConfig& config = GatewayConfig();
+  config.LoadFromFile(GetGatewayConfigFile());
+  KeepLog = config.KeepLog;
+  AutoTrunc = config.AutoTrunc;
+}
+
+TGlobleParams::~TGlobleParams() = default;
+
+void TGlobleParams::CreateDataController() { data_controller_ = std::make_unique<TDataController>(); }
+
+void TGlobleParams::ToXML(std::string& xml) { xml.clear(); }
+
+void TGlobleParams::FromXML(const std::string& xml) {
+  const XmlDocument document = LoadNormalizedXml(xml);
+  const XmlNode root = document.DocumentElement();
+  if (root.IsNull()) return;
+  // A value the request leaves out is cleared: every request states its own.
+  ObjectID = GetChildText(root, "ObjectID");
+  DateFormat = GetChildText(root, "DateFormat");
+  Seperator = GetChildText(root, "Seperator");
+  IgnoreError = GetChildText(root, "IgnoreError") == "Y";
+  User = GetChildText(root, "User");
+  Origin = GetChildText(root, "Origin");
+  SetFactory(GetChildText(root, "Factory"));
+  if (const auto auto_trunc = root.Attribute("AutoTrunc")) {
+    AutoTrunc = *auto_trunc == "Y";
+  } else {
+    AutoTrunc = GatewayConfig().AutoTrunc;
+  }
+}
+
+void TGlobleParams::SetFactory(const std::string& code) {
+  if (code == Factory) return;
+  if (!data_controller_) CreateDataController();
+  TDataController& controller = *data_controller_;
+  Factory = code;
+  if (Trim(code).empty()) {
+    controller.Database.clear();
+    return;
+  }
+  // The code is quoted with its apostrophes doubled: it comes from the request
+  // and must not be able to end the literal.
+  const std::string sql =
+      "select MB003 from KVTMB where MB001='" + ReplaceAll(code, "'", "''") + "'";
+  try {
+    controller.Database = controller.LookupText(sql, "MB003");
+  } catch (...) {
+    // The database could not be reached. Neither the previous factory's
+    // database nor the new code may stay: a later request with the same code
+    // would skip the lookup and run against the wrong company.
+    Factory.clear();
+    controller.Database.clear();
+    throw;
+  }
+}
+
+void TGlobleParams::AppendEncodedItem(std::string& list, const std::string& item) const {
+  list += Seperator;
+  list += EncodeSeparator(item, Seperator);
+}
+
+TGlobleParams& GlobleParams() {
+  if (!Instance()) throw Exception("The global parameters do not exist: the library is not started");
+  return *Instance();
+}
+
+bool GlobleParamsExist() { return Instance() != nullptr; }
+
+void StartupLibrary() {
+  if (Instance()) return;
+  ResetTraceLog();
+  auto params = std::make_unique<TGlobleParams>();
+  params->CreateDataController();
+  Instance() = std::move(params);
+  SetTraceSwitchProvider([] { return Instance() ? Instance()->KeepLog : false; });
+}
+
+void ShutdownLibrary() {
+  SetTraceSwitchProvider(nullptr);
+  Instance().reset();
+}
+
+}  // namespace gateway

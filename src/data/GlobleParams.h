@@ -1,0 +1,67 @@
+// TGlobleParams: the request-wide settings every request carries beside its
+// operator pools (list separator, date format, factory, descriptive values),
+// and the owner of the library's single data controller. There is one
+// instance, GlobleParams(), between library start-up and shut-down.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "pools/BasePool.h"
+
+namespace gateway {
+
+class TDataController;
+
+class TGlobleParams : public TBasePool {
+ public:
+  // Loads the gateway configuration for KeepLog and AutoTrunc.
+  TGlobleParams();
+  ~TGlobleParams() override;
+
+  // The data controller; created by CreateDataController (or by the first
+  // factory lookup that needs it).
+  TDataController* DataController() const { return data_controller_.get(); }
+  void CreateDataController();
+
+  // Selects the factory and looks up its database in the company table; runs
+  // only when the code differs from the current one. When the database cannot
+  // be reached the failure propagates and both Factory and the controller's
+  // Database are cleared, so the next request looks the code up again.
+  void SetFactory(const std::string& code);
+
+  // Appends the request separator, then the item with separators escaped. The
+  // separator goes first even into an empty list: callers cut the leading one.
+  void AppendEncodedItem(std::string& list, const std::string& item) const;
+
+  bool IgnoreError = true;
+  std::string DateFormat;
+  std::string User;
+  std::string Seperator;
+  std::string Factory;
+  std::string ObjectID;
+  std::string Origin;
+  bool KeepLog = false;
+  bool AutoTrunc = false;
+
+ protected:
+  // The global parameters never appear in a response.
+  void ToXML(std::string& xml) override;
+  void FromXML(const std::string& xml) override;
+
+ private:
+  std::unique_ptr<TDataController> data_controller_;
+};
+
+// The one global-parameters object. Raises gateway::Exception outside
+// StartupLibrary()/ShutdownLibrary().
+TGlobleParams& GlobleParams();
+bool GlobleParamsExist();
+
+// Library start-up: reset the trace log, create the global parameters and
+// their data controller. The module's load runs it; tests call it directly.
+void StartupLibrary();
+// Library shut-down: free the global parameters with their data controller.
+void ShutdownLibrary();
+
+}  // namespace gateway

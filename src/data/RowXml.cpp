@@ -1,0 +1,162 @@
+// The row XML of datasets: TDataController's class-level conversions.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "config/DateTimeFormat.h"
+#include "data/DataController.h"
+#include "data/DataSet.h"
+#include "data/GlobleParams.h"
+#include "gateway/Exception.h"
+#include "pools/ListText.h"
+#include "pools/TextCase.h"
+#include "pools/XmlText.h"
+
+namespace gateway {
+
+namespace {
+
+constexpr int kInvalidNodeName = -9009;
+
+// The text a field contributes to a row line.
+std::string FieldText(const Field& field, const std::string& date_format) {
+  if (IsDateTimeType(field.DataType()) && !field.HoldsRawText()) {
+    return FormatDateTime(date_format, field.AsDateTime());
+  }
+  return field.AsString();
+}
+
+// Items joined as separator-then-item, the leading separator cut at the end.
+class SeparatedLine {
+ public:
+  explicit SeparatedLine(const std::string& separator) : separator_(separator) {}
+  void Add(const std::string& item) {
+    line_ += separator_;
+    line_ += EncodeSeparator(item, separator_);
+  }
+  std::string Take() { return line_.substr(std::min(separator_.size(), line_.size())); }
+
+ private:
+  const std::string& separator_;
+  std::string line_;
+};
+
+std::vector<std::string> AllFieldNames(const DataSet& dataset) {
+  std::vector<std::string> names;
+  for (int i = 0; i < dataset.FieldCount(); ++i) names.push_back(dataset.Fields(i).FieldName());
+  return names;
+}
+
+}  // namespace
+
+Field* TDataController::FindFieldDeep(DataSet& dataset, const std::string& name) {
+  if (Field* field = dataset.FindField(name)) return field;
+  for (int i = 0; i < dataset.FieldCount(); ++i) {
+    const Field& field = dataset.Fields(i);
+    if (field.DataType() != ftDataSet || field.NestedDataSet() == nullptr) continue;
+    if (Field* nested = FindFieldDeep(*field.NestedDataSet(), name)) return nested;
+  }
+  return nullptr;
+}
+
+std::string TDataController::DataSetToXML(DataSet& dataset, const std::vector<std::string>& fields,
+                                          bool include_hidden, const std::string& node_name) {
+  if (node_name.empty()) throw Exception("The node name is invalid!", kInvalidNodeName);
+  dataset.CheckBrowseMode();
+  const TGlobleParams& params = GlobleParams();
+  const std::string& separator = params.Seperator;
+
+  // One slot per requested name; a name without a (visible) field keeps its
+  // place with an empty name and empty values.
+  std::vector<Field*> slots;
+  slots.reserve(fields.size());
+  for (const std::string& name : fields) {
+    Field* field = FindFieldDeep(dataset, name);
+    slots.push_back(field != nullptr && (include_hidden || field->Visible()) ? field : nullptr);
+  }
+
+  XmlDocument document = LoadNormalizedXml("<" + node_name + "/>");
+  XmlNode root = document.DocumentElement();
+  if (root.IsNull()) return std::string();
+
+  XmlNode data_set = root.AppendChild(document.CreateElement("DataSet"));
+  SeparatedLine names(separator);
+  for (const Field* field : slots) names.Add(field != nullptr ? field->FieldName() : std::string());
+  data_set.SetAttribute("Field", names.Take());
+
+  if (!dataset.IsEmpty()) {
+    for (dataset.First(); !dataset.Eof(); dataset.Next()) {
+      SeparatedLine row(separator);
+      for (const Field* field : slots) {
+        row.Add(field != nullptr ? FieldText(*field, params.DateFormat) : std::string());
+      }
+      data_set.AppendChild(document.CreateElement("Row")).SetAttribute("Data", row.Take());
+    }
+  }
+  return root.Xml();
+}
+
+std::string TDataController::DataSetToXML(DataSet& dataset, bool include_hidden,
+                                          const std::string& node_name) {
+  return DataSetToXML(dataset, AllFieldNames(dataset), include_hidden, node_name);
+}
+
+namespace {
+
+void ReadRows(DataSet& dataset, const std::vector<std::string>* accepted, const std::string& xml) {
+  dataset.CheckBrowseMode();
+  const XmlDocument document = LoadNormalizedXml(xml);
+  const XmlNode root = document.DocumentElement();
+  if (root.IsNull() || !root.HasChildNodes()) return;
+  const XmlNode field_attribute = root.SelectSingleNode("DataSet/@Field");
+  if (field_attribute.IsNull()) return;
+
+  const std::string& separator = GlobleParams().Seperator;
+  std::vector<Field*> slots;
+  bool any = false;
+  std::string names = field_attribute.Text();
+  while (!names.empty()) {
+    const std::string name = Trim(CutFirstItem(names, separator));
+    Field* field = dataset.FindField(name);
+    if (field != nullptr && accepted != nullptr &&
+        std::none_of(accepted->begin(), accepted->end(), [field](const std::string& entry) {
+          return SameTextAscii(entry, field->FieldName());
+        })) {
+      field = nullptr;
+    }
+    any = any || field != nullptr;
+    slots.push_back(field);
+  }
+  if (!any) return;
+
+  for (const XmlNode& data : root.SelectNodes("DataSet/Row/@Data")) {
+    const std::string line = data.Text();
+    dataset.Append();
+    try {
+      for (size_t j = 0; j < slots.size(); ++j) {
+        if (slots[j] == nullptr) continue;
+        slots[j]->SetAsString(
+            DecodeSeparator(GetNthItem(line, separator, static_cast<int>(j + 1)), separator));
+      }
+      dataset.Post();
+    } catch (...) {
+      // The rows before stay; the half-filled one must not be posted later by
+      // whoever next brings the dataset into browse mode.
+      dataset.Cancel();
+      throw;
+    }
+  }
+}
+
+}  // namespace
+
+void TDataController::XMLToDataSet(DataSet& dataset, const std::vector<std::string>& fields,
+                                   const std::string& xml) {
+  ReadRows(dataset, &fields, xml);
+}
+
+void TDataController::XMLToDataSet(DataSet& dataset, const std::string& xml) {
+  ReadRows(dataset, nullptr, xml);
+}
+
+}  // namespace gateway
