@@ -1,3 +1,47 @@
-// The module's export. The business object and its operators are added here
-// once they exist; until then the module loads and exports nothing of use.
-namespace gateway {}  // namespace gateway
+// The module's export: GetOperaters hands a host a new purchase-order business
+// object, FreeBusiness ends one. Loading the module runs the library's
+// start-up steps and unloading runs its shut-down steps.
+#include "business/PurchaseOrder.h"
+
+#include "business/Boundary.h"
+#include "business/PurchaseOrderBusiness.h"
+#include "data/GlobleParams.h"
+#include "gateway/IBusiness.h"
+
+namespace {
+
+// A failure here cannot reach anybody; GetOperaters starts the library again
+// and then reports it.
+__attribute__((constructor)) void LoadModule() {
+  try {
+    gateway::StartupLibrary();
+  } catch (...) {
+  }
+}
+
+__attribute__((destructor)) void UnloadModule() {
+  try {
+    gateway::ShutdownLibrary();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+GATEWAY_API void GetOperaters(gateway::IBusiness** business) {
+  gateway::RunAtBoundary([&] {
+    gateway::StartupLibrary();  // does nothing when the load already started it
+    auto created = std::make_unique<gateway::TPurchaseOrderBusiness>();
+    *business = created.release();  // ended by FreeBusiness
+  });
+}
+
+GATEWAY_API void FreeBusiness(gateway::IBusiness* business) {
+  gateway::RunAtBoundary([&] {
+    std::unique_ptr<gateway::TBusinessBase> ended(static_cast<gateway::TBusinessBase*>(business));
+  });
+}
+
+}  // extern "C"

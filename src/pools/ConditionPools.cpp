@@ -58,6 +58,7 @@ void TConditionPool::FromXML(const std::string& xml) {
   std::string converted = xml;
   TConditionTypeConverter::Convert(converted);
   Text = ConditionToSQL(converted);
+  ConvertedXml = std::move(converted);
 }
 
 }  // namespace gateway

@@ -31,6 +31,15 @@ class TConditionTypeConverter {
 class TConditionPool : public TBaseStrPool {
  public:
   TConditionPool() { SetNodeName("Condition"); }
+  void Clear() override {
+    TBaseStrPool::Clear();
+    ConvertedXml.clear();
+  }
+
+  // The condition element as Text was built from (operator names converted),
+  // so that a statement builder can check the names and operators it holds
+  // before the predicate goes into a statement.
+  std::string ConvertedXml;
 
  protected:
   void ToXML(std::string& xml) override { xml.clear(); }

@@ -1,0 +1,73 @@
+#include "business/OperaterPools.h"
+
+#include "business/BaseOperater.h"
+#include "business/GetDataOperater.h"
+#include "data/GlobleParams.h"
+#include "pools/ConditionPools.h"
+#include "pools/DataPool.h"
+#include "pools/ListPools.h"
+#include "pools/TextPools.h"
+#include "pools/XmlText.h"
+
+namespace gateway {
+
+TOperateError& TBaseOperaterPool::GetError() { return operater_.Error(); }
+
+void TInputPool::FromXML(const std::string& xml) {
+  GlobleParams().SetXML(xml);
+  const XmlDocument document = LoadNormalizedXml(xml);
+  const XmlNode root = document.DocumentElement();
+  if (root.IsNull()) return;
+
+  // Elements that an existing sub-pool takes need no new one.
+  for (int i = 0; i < Pools().Count(); ++i) {
+    const XmlNode taken = root.SelectSingleNode(Pools().Items(i)->NodeName());
+    if (!taken.IsNull()) root.RemoveChild(taken);
+  }
+  // Comments, processing instructions and stray text are not request elements.
+  for (size_t i = 0; i < root.ChildCount(); ++i) {
+    const XmlNode child = root.Child(i);
+    const std::string name = child.NodeName();
+    if (name.starts_with("#")) continue;
+    if (name == "ExtendedProperties") {
+      ExtendedProperties = child.Xml();
+    } else {
+      Pools().Add(TPoolFactory::CreatePool(Operater(), name));
+    }
+  }
+  TBufferPool::FromXML(xml);
+}
+
+void TOutputPool::Clear() {
+  rendered_.reset();
+  TBaseOperaterPool::Clear();
+}
+
+void TOutputPool::ToXML(std::string& xml) {
+  if (rendered_) {
+    xml = std::move(*rendered_);
+    rendered_.reset();
+    return;
+  }
+  TBaseOperaterPool::ToXML(xml);
+}
+
+std::unique_ptr<TBasePool> TPoolFactory::CreatePool(const TBaseOperater& operater,
+                                                    const std::string& name) {
+  if (name == "PropertyList") {
+    if (dynamic_cast<const TDataSetGetDataOperaterBase*>(&operater) != nullptr) {
+      return std::make_unique<TGetDataPropertyListPool>();
+    }
+    return std::make_unique<TGetCaculatePropertyListPool>();
+  }
+  if (name == "Condition") return std::make_unique<TConditionPool>();
+  if (name == "GroupList") return std::make_unique<TGroupListPool>();
+  if (name == "GroupCondition") return std::make_unique<TGroupConditionPool>();
+  if (name == "OrderList") return std::make_unique<TOrderListPool>();
+  if (name == "Data") return std::make_unique<TDataPool>();
+  auto pool = std::make_unique<TTextNodePool>();
+  pool->SetNodeName(name);
+  return pool;
+}
+
+}  // namespace gateway

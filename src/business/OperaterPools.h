@@ -1,0 +1,61 @@
+// The pools an operator exposes: TInputPool turns a request into typed
+// sub-pools (made by TPoolFactory, one per request element) after the global
+// parameters have read it; TOutputPool collects the results. Both know their
+// operator, whose error record they report through GetError.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "pools/BufferPool.h"
+
+namespace gateway {
+
+class TBaseOperater;
+
+class TBaseOperaterPool : public TBufferPool {
+ public:
+  explicit TBaseOperaterPool(TBaseOperater& operater) : operater_(operater) {}
+  TOperateError& GetError() override;
+  TBaseOperater& Operater() const { return operater_; }
+
+ private:
+  TBaseOperater& operater_;
+};
+
+class TInputPool : public TBaseOperaterPool {
+ public:
+  using TBaseOperaterPool::TBaseOperaterPool;
+
+ protected:
+  // The global parameters read the request first; then every element of the
+  // request without a sub-pool gets one, and every sub-pool reads its element.
+  void FromXML(const std::string& xml) override;
+};
+
+class TOutputPool : public TBaseOperaterPool {
+ public:
+  using TBaseOperaterPool::TBaseOperaterPool;
+
+  // Keeps a response already produced, so that the next read returns exactly
+  // that text instead of producing it again.
+  void KeepRenderedXML(std::string xml) { rendered_ = std::move(xml); }
+  void Clear() override;
+
+ protected:
+  void ToXML(std::string& xml) override;
+
+ private:
+  std::optional<std::string> rendered_;
+};
+
+// Which pool class serves which request element (names compared exactly).
+class TPoolFactory {
+ public:
+  TPoolFactory() = delete;
+  static std::unique_ptr<TBasePool> CreatePool(const TBaseOperater& operater,
+                                               const std::string& name);
+};
+
+}  // namespace gateway
