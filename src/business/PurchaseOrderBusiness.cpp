@@ -34,6 +34,8 @@ std::string QuotedLiteral(const std::string& text) { return "'" + ReplaceAll(tex
 
 }  // namespace
 
+const char* TPurchaseOrderGetData::BaseStatement() { return kBaseStatement; }
+
 TPurchaseOrderGetData::TPurchaseOrderGetData(TBusinessBase* business) : TGetDataOperater(business) {
   BaseSQL.emplace_back(kBaseStatement);
 }

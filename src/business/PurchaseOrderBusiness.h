@@ -12,6 +12,10 @@ class TPurchaseOrderGetData : public TGetDataOperater {
  public:
   explicit TPurchaseOrderGetData(TBusinessBase* business);
 
+  // The base statement: purchase-order lines with their headers and master
+  // data; "$$" stands for the factory database.
+  static const char* BaseStatement();
+
  protected:
   void Finish() override;
 };

@@ -1,30 +1,50 @@
-// gatewayhost: runs one business-object module the way a gateway does.
-// The request-running part arrives with the business object; for now the tool
-// only tells how it will be used.
+// gatewayhost: runs one business-object module the way a gateway does (see
+// HelpText in HostOptions.cpp). Exit status 0 on success, 1 for a failure that
+// reaches the host, 2 for a bad command line.
 #include <cstdio>
-#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "gatewayhost/HostOptions.h"
+#include "gatewayhost/HostRun.h"
 
 namespace {
 
-const char kUsage[] =
-    "usage: gatewayhost --library ROOT/Bin/PurchaseOrder.so [--init TEXT | --init-file FILE]\n"
-    "                   [--operator NAME|INDEX] [--output FILE | --output-dir DIR]\n"
-    "                   [--encoding UTF-8|GB2312] REQUEST...\n"
-    "\n"
-    "Loads the module, initialises its business object, gives each REQUEST (a file,\n"
-    "or - for standard input) to the operator's input pool, executes the operator and\n"
-    "writes the output pool's XML.\n";
+// Prints "gatewayhost: <message>" as one line: line breaks inside a message
+// (a module's text may hold them) become spaces.
+void PrintFailure(std::string message) {
+  for (char& c : message)
+    if (c == '\n' || c == '\r') c = ' ';
+  std::fprintf(stderr, "gatewayhost: %s\n", message.c_str());
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+  using namespace gateway::host;
+  CommandLine command_line;
+  try {
+    command_line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const UsageError& error) {
+    PrintFailure(error.what());
+    std::fputs(UsageText(), stderr);
+    std::fputs("Try 'gatewayhost --help' for more information.\n", stderr);
+    return 2;
   }
-  std::fputs(kUsage, stderr);
-  std::fputs("gatewayhost: running requests is not available in this build yet\n", stderr);
-  return 2;
+  if (command_line.help) {
+    std::fputs(HelpText(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+
+  try {
+    RunHost(command_line.options);
+  } catch (const std::exception& error) {
+    PrintFailure(error.what());
+    return 1;
+  } catch (...) {
+    PrintFailure("the module raised a failure that is not an exception the host knows");
+    return 1;
+  }
+  return 0;
 }

@@ -1,0 +1,288 @@
+// The built gatewayhost program run as a gateway operator would run it: exit
+// statuses, messages, and requests run through the built module in a
+// temporary gateway root.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/ConfigTestSupport.h"
+
+extern char** environ;
+
+namespace gateway::host {
+namespace {
+
+using gateway::testing::TempFolder;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the built host with `arguments`, standard input read from `input_file`
+// (or empty), standard output and error caught in files of `folder`.
+Outcome RunHostProgram(const TempFolder& folder, const std::vector<std::string>& arguments,
+                       const std::string& input_file = "/dev/null") {
+  const std::string out_path = folder.Path("host.stdout");
+  const std::string err_path = folder.Path("host.stderr");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, input_file.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  std::vector<std::string> all{GATEWAY_HOST_PATH};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : all) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  Outcome outcome;
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot start " << argv[0];
+    return outcome;
+  }
+  int wait_status = 0;
+  waitpid(pid, &wait_status, 0);
+  outcome.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+  outcome.out = ReadFile(out_path);
+  outcome.err = ReadFile(err_path);
+  return outcome;
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// Runs that stop before any module is loaded, or because the library is none.
+class GatewayHostProgram : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+};
+
+TEST_F(GatewayHostProgram, HelpExplainsEverythingOnStandardOutput) {
+  const Outcome outcome = RunHostProgram(folder_, {"--help"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, "");
+  for (const char* part : {"--library", "--init-file", "--operator", "--output-dir",
+                           "response-N.xml", "--encoding", "GB2312", "Exit status"})
+    EXPECT_NE(outcome.out.find(part), std::string::npos) << part;
+}
+
+TEST_F(GatewayHostProgram, BadCommandLinePrintsUsageAndExits2) {
+  const Outcome outcome = RunHostProgram(folder_, {"--library", "P.so", "a.xml", "b.xml"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err.rfind("gatewayhost: several requests need --output-dir\nusage:", 0), 0u)
+      << outcome.err;
+}
+
+TEST_F(GatewayHostProgram, FailuresPrintOneLineAndExit1) {
+  WriteFile(folder_.Path("request.xml"), "<Request/>");
+  WriteFile(folder_.Path("bad.xml"), "<Request>\xFF</Request>");
+  WriteFile(folder_.Path("NotAModule.so"), "plain text");
+  // Any shared library without the two exports: the C library the tests run with.
+  Dl_info libc{};
+  ASSERT_NE(dladdr(reinterpret_cast<void*>(&::getpid), &libc), 0);
+
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--library", folder_.Path("NotAModule.so"), folder_.Path("missing.xml")},
+       "gatewayhost: cannot read request '" + folder_.Path("missing.xml") +
+           "': No such file or directory\n"},
+      {{"--library", folder_.Path("NotAModule.so"), folder_.Path("bad.xml")},
+       "gatewayhost: request '" + folder_.Path("bad.xml") +
+           "': neither UTF-8 nor GB2312 text: byte 0xFF at offset 9 cannot be read\n"},
+      {{"--library", folder_.Path("NotAModule.so"), "--init-file", folder_.Path("none.xml"),
+        folder_.Path("request.xml")},
+       "gatewayhost: cannot read init file '" + folder_.Path("none.xml") +
+           "': No such file or directory\n"},
+      {{"--library", folder_.Path("NotAModule.so"), folder_.Path("request.xml")},
+       "gatewayhost: cannot load module: "},
+      {{"--library", libc.dli_fname, folder_.Path("request.xml")},
+       "gatewayhost: '" + std::string(libc.dli_fname) +
+           "' is not a business-object module: it does not export GetOperaters\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    const Outcome outcome = RunHostProgram(folder_, c.arguments);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err.rfind(c.message, 0), 0u) << outcome.err;
+    EXPECT_EQ(CountOf(outcome.err, "\n"), 1u) << outcome.err;
+  }
+}
+
+// A temporary gateway root with the built module in Bin/ and a metadata file:
+// the module finds its configuration and metadata from its own location.
+class GatewayHostRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(folder_.Path("Bin"));
+    std::filesystem::copy_file(GATEWAY_MODULE_PATH, Module());
+    WriteFile(folder_.Path("Obj/PurchaseOrder.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<PurchaseOrder ID=\"PO\" Name=\"采购单\" "
+              "Desc=\"Purchase orders\">\n"
+              "  <HelpInfo>Selects purchase orders.</HelpInfo>\n"
+              "  <PropertyList>\n"
+              "    <Property ID=\"OrderNo\" Name=\"Order\" Field=\"TC002\" Type=\"C\" Size=\"11\" "
+              "IsKey=\"Y\"/>\n"
+              "  </PropertyList>\n"
+              "</PurchaseOrder>\n");
+    // The separator makes the property rows readable.
+    WriteFile(folder_.Path("request.xml"), "<Request><Seperator>,</Seperator></Request>");
+  }
+
+  std::string Module() const { return folder_.Path("Bin/PurchaseOrder.so"); }
+
+  TempFolder folder_;
+};
+
+TEST_F(GatewayHostRun, HelpWritesTheObjectDocument) {
+  const Outcome outcome = RunHostProgram(
+      folder_, {"--library", Module(), "--operator", "HELP", folder_.Path("request.xml")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << outcome.out;
+  EXPECT_NE(outcome.out.find(
+                R"(<Service><Object ID="PO" Name="采购单" Desc="Purchase orders">)"
+                R"(<MemoList><Memo>Selects purchase orders.</Memo></MemoList>)"
+                R"(<MethodList><GetData>Y</GetData><Help>Y</Help></MethodList>)"
+                R"(<PropertyDesc>属性标识,属性名称,类型,长度,是否必输,描述信息,可否更改,起始值,)"
+                R"(截止值,取值列表,默认值,字段名</PropertyDesc>)"
+                R"(<Property>OrderNo,Order,C,11,N,,Y,,,,,TC002</Property></Object>)"
+                R"(<Status>0</Status></Service>)"),
+            std::string::npos)
+      << outcome.out;
+
+  // The same operator by index, the request from standard input, into a file.
+  const Outcome by_index = RunHostProgram(
+      folder_,
+      {"--library", Module(), "--operator", "1", "--output", folder_.Path("help.xml"), "-"},
+      folder_.Path("request.xml"));
+  ASSERT_EQ(by_index.status, 0) << by_index.err;
+  EXPECT_EQ(by_index.out, "");
+  EXPECT_EQ(ReadFile(folder_.Path("help.xml")), outcome.out);
+}
+
+TEST_F(GatewayHostRun, Gb2312ResponseSaysSoAndHoldsGb2312Bytes) {
+  const Outcome outcome =
+      RunHostProgram(folder_, {"--library", Module(), "--operator", "Help", "--encoding", "GB2312",
+                               folder_.Path("request.xml")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("encoding=\"GB2312\""), std::string::npos) << outcome.out;
+  // "采购单" in GB2312.
+  EXPECT_NE(outcome.out.find("Name=\"\xB2\xC9\xB9\xBA\xB5\xA5\""), std::string::npos);
+  EXPECT_EQ(outcome.out.find("\xE9\x87\x87"), std::string::npos);
+}
+
+TEST_F(GatewayHostRun, CharacterGb2312CannotHoldIsWrittenAsAReference) {
+  // A Hangul syllable in the object's name reaches the Help response; the
+  // response is still written, since a GetData response has already marked
+  // its orders.
+  WriteFile(folder_.Path("Obj/PurchaseOrder.xml"),
+            "<PurchaseOrder ID=\"PO\" Name=\"\xED\x95\x9C\"><PropertyList/></PurchaseOrder>");
+  const Outcome outcome = RunHostProgram(
+      folder_, {"--library", Module(), "--operator", "Help", "--encoding", "GB2312", "--output",
+                folder_.Path("response.xml"), folder_.Path("request.xml")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(ReadFile(folder_.Path("response.xml")).find("Name=\"&#xD55C;\""), std::string::npos);
+}
+
+TEST_F(GatewayHostRun, SeveralRequestsRunInOrderThroughOneOperator) {
+  WriteFile(folder_.Path("second.xml"), "<Request/>");
+  const Outcome outcome = RunHostProgram(
+      folder_, {"--library", Module(), "--operator", "help", "--output-dir",
+                folder_.Path("out/new"), folder_.Path("request.xml"), folder_.Path("second.xml")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "");
+  const std::string first = ReadFile(folder_.Path("out/new/response-1.xml"));
+  const std::string second = ReadFile(folder_.Path("out/new/response-2.xml"));
+  // The same operator keeps its output pool: each "Help" run adds one more Object.
+  EXPECT_EQ(CountOf(first, "<Object "), 1u) << first;
+  EXPECT_EQ(CountOf(second, "<Object "), 2u) << second;
+  EXPECT_FALSE(std::filesystem::exists(folder_.Path("out/new/response-3.xml")));
+}
+
+TEST_F(GatewayHostRun, OperatorFailureIsPartOfTheResponse) {
+  // GetData, the default operator, has no database in this root: its failure
+  // is reported in the response, and the host has done its work.
+  const Outcome outcome =
+      RunHostProgram(folder_, {"--library", Module(), folder_.Path("request.xml")});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_NE(outcome.out.find("<Error>"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("<Status>-1</Status>"), std::string::npos) << outcome.out;
+}
+
+TEST_F(GatewayHostRun, ModuleFailureInInitializeReachesTheHost) {
+  // A factory makes the business object look up its company database, which
+  // this root does not configure.
+  const Outcome outcome = RunHostProgram(
+      folder_, {"--library", Module(), "--init", "<P><Factory>01</Factory></P>", "--output",
+                folder_.Path("response.xml"), folder_.Path("request.xml")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err.rfind("gatewayhost: Initialize: ", 0), 0u) << outcome.err;
+  EXPECT_EQ(CountOf(outcome.err, "\n"), 1u) << outcome.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_.Path("response.xml")));
+}
+
+TEST_F(GatewayHostRun, UnknownOperatorNamesTheOperatorsThereAre) {
+  const Outcome outcome = RunHostProgram(
+      folder_, {"--library", Module(), "--operator", "SetData", folder_.Path("request.xml")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err,
+            "gatewayhost: the business object has no operator named 'SetData' (operators: 0 "
+            "GetData, 1 Help)\n");
+  const Outcome by_index = RunHostProgram(
+      folder_, {"--library", Module(), "--operator", "2", folder_.Path("request.xml")});
+  EXPECT_EQ(by_index.status, 1);
+  EXPECT_NE(by_index.err.find("no operator index 2"), std::string::npos) << by_index.err;
+}
+
+TEST_F(GatewayHostRun, UnwritableOutputIsAClearFailure) {
+  // The output is a folder: it cannot be opened for writing.
+  std::filesystem::create_directories(folder_.Path("taken"));
+  const Outcome outcome =
+      RunHostProgram(folder_, {"--library", Module(), "--operator", "Help", "--output",
+                               folder_.Path("taken"), folder_.Path("request.xml")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err.rfind("gatewayhost: cannot write '" + folder_.Path("taken") + "': ", 0), 0u)
+      << outcome.err;
+}
+
+}  // namespace
+}  // namespace gateway::host

@@ -1,0 +1,187 @@
+#include "gatewayhost/HostOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+namespace gateway::host {
+
+namespace {
+
+const char kUsage[] =
+    "usage: gatewayhost --library ROOT/Bin/PurchaseOrder.so [--init TEXT | --init-file FILE]\n"
+    "                   [--operator NAME|INDEX] [--output FILE | --output-dir DIR]\n"
+    "                   [--encoding UTF-8|GB2312] REQUEST...\n"
+    "       gatewayhost --help\n";
+
+const char kHelp[] =
+    "usage: gatewayhost --library ROOT/Bin/PurchaseOrder.so [--init TEXT | --init-file FILE]\n"
+    "                   [--operator NAME|INDEX] [--output FILE | --output-dir DIR]\n"
+    "                   [--encoding UTF-8|GB2312] REQUEST...\n"
+    "       gatewayhost --help\n"
+    "\n"
+    "Runs one business-object module the way a gateway does. The module is loaded,\n"
+    "one business object is made and initialised, and each REQUEST is given to the\n"
+    "chosen operator's input pool; the operator is executed and its output pool's\n"
+    "XML is written. Several requests run in order through the same business object\n"
+    "and operator.\n"
+    "\n"
+    "Options:\n"
+    "  --library FILE    The module to load. It must lie in a subfolder (such as Bin/)\n"
+    "                    of a gateway root: it finds GatewayConfig.ini and its\n"
+    "                    metadata (Obj/<module name>.xml) from its own location.\n"
+    "  --init TEXT       The parameter text given to the business object's Initialize\n"
+    "                    (e.g. '<Params><Factory>01</Factory></Params>'). Default: empty.\n"
+    "  --init-file FILE  The same, read from FILE (- for standard input).\n"
+    "  --operator NAME|INDEX\n"
+    "                    The operator to run: a name, matched without regard to letter\n"
+    "                    case, or a 0-based index. Default: GetData.\n"
+    "  --output FILE     Write the response to FILE instead of standard output.\n"
+    "  --output-dir DIR  Write the response to request N as DIR/response-N.xml,\n"
+    "                    N counting from 1. Required with several requests; DIR is\n"
+    "                    created when missing.\n"
+    "  --encoding UTF-8|GB2312\n"
+    "                    The encoding responses are written in. GB2312 (written as its\n"
+    "                    superset CP936) rewrites the XML declaration to say\n"
+    "                    encoding=\"GB2312\"; a response holding a character GB2312\n"
+    "                    cannot represent is an error. Default: UTF-8, as the module\n"
+    "                    writes it.\n"
+    "  --help            Print this text and exit.\n"
+    "  --                End of options: every later argument is a REQUEST.\n"
+    "Options take their value as the next argument or after '=' (--operator=Help).\n"
+    "\n"
+    "Requests:\n"
+    "  Each REQUEST is a file, or - for standard input (at most once). Its bytes are\n"
+    "  read as UTF-8 (a byte-order mark is dropped); bytes that are not valid UTF-8\n"
+    "  are read as GB2312 (CP936), as legacy peers send them. Every request and the\n"
+    "  parameter text are read before the module is loaded, so a missing file stops\n"
+    "  the run before any request has run.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every request ran and its response was written. A failure inside an\n"
+    "     operator is part of its response (the Error and Status elements).\n"
+    "  1  a failure reached the host: the module could not be loaded, the business\n"
+    "     object raised, a request could not be read, a response could not be\n"
+    "     converted or written. One line \"gatewayhost: <message>\" on standard error\n"
+    "     tells which; responses of the requests before it are already written.\n"
+    "  2  the command line is wrong; the usage is printed on standard error.\n"
+    "\n"
+    "Examples:\n"
+    "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --operator Help -\n"
+    "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --init-file params.xml \\\n"
+    "              --output-dir out --encoding GB2312 req1.xml req2.xml\n";
+
+// Strict parse of a 0-based operator index: digits only, within int32.
+std::optional<int32_t> ParseIndex(std::string_view text) {
+  if (text.empty() ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size())
+    throw UsageError("operator index " + std::string(text) + " is too large");
+  return value;
+}
+
+// ASCII comparison without regard to case: the encoding names are ASCII.
+bool SameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+ResponseEncoding ParseEncoding(const std::string& text) {
+  if (SameName(text, "UTF-8") || SameName(text, "UTF8")) return ResponseEncoding::kUtf8;
+  if (SameName(text, "GB2312")) return ResponseEncoding::kGb2312;
+  throw UsageError("unknown encoding '" + text + "' (use UTF-8 or GB2312)");
+}
+
+// Stores an option's value, refusing a second occurrence and, for the options
+// that name something, an empty value.
+void SetOnce(std::optional<std::string>& slot, const std::string& option, const std::string& value,
+             bool may_be_empty) {
+  if (slot) throw UsageError(option + " given more than once");
+  if (value.empty() && !may_be_empty) throw UsageError(option + " needs a non-empty value");
+  slot = value;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  std::optional<std::string> library, init_text, init_file, operater, output, output_dir, encoding;
+  std::vector<std::string> requests;
+
+  bool options_ended = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (options_ended || argument == "-" || argument.rfind("-", 0) != 0) {
+      requests.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (argument == "--help" || argument == "-h") return CommandLine{true, {}};
+
+    std::string name = argument;
+    std::optional<std::string> value;
+    if (const size_t equals = argument.find('=');
+        argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+      name = argument.substr(0, equals);
+      value = argument.substr(equals + 1);
+    }
+
+    struct Slot {
+      const char* name;
+      std::optional<std::string>* value;
+      bool may_be_empty;
+    };
+    const Slot slots[] = {
+        {"--library", &library, false},     {"--init", &init_text, true},
+        {"--init-file", &init_file, false}, {"--operator", &operater, false},
+        {"--output", &output, false},       {"--output-dir", &output_dir, false},
+        {"--encoding", &encoding, false},
+    };
+    const Slot* slot = nullptr;
+    for (const Slot& candidate : slots)
+      if (name == candidate.name) slot = &candidate;
+    if (slot == nullptr) throw UsageError("unknown option " + name);
+    if (!value) {
+      if (i + 1 >= arguments.size()) throw UsageError(name + " needs a value");
+      value = arguments[++i];
+    }
+    SetOnce(*slot->value, name, *value, slot->may_be_empty);
+  }
+
+  if (!library) throw UsageError("--library is required");
+  if (init_text && init_file) throw UsageError("--init and --init-file exclude each other");
+  if (output && output_dir) throw UsageError("--output and --output-dir exclude each other");
+  if (requests.empty()) throw UsageError("no REQUEST given");
+  if (requests.size() > 1 && !output_dir) throw UsageError("several requests need --output-dir");
+  const bool init_from_stdin = init_file && *init_file == "-";
+  if (std::count(requests.begin(), requests.end(), "-") + (init_from_stdin ? 1 : 0) > 1)
+    throw UsageError("standard input (-) can be read only once");
+
+  CommandLine result;
+  HostOptions& options = result.options;
+  options.library = *library;
+  options.init_text = init_text;
+  options.init_file = init_file;
+  if (operater) {
+    options.operater.index = ParseIndex(*operater);
+    options.operater.name = options.operater.index ? std::string() : *operater;
+  }
+  options.output = output.value_or("");
+  options.output_dir = output_dir.value_or("");
+  if (encoding) options.encoding = ParseEncoding(*encoding);
+  options.requests = std::move(requests);
+  return result;
+}
+
+const char* UsageText() { return kUsage; }
+
+const char* HelpText() { return kHelp; }
+
+}  // namespace gateway::host
