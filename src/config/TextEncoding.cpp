@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace gateway {
 
@@ -47,9 +49,9 @@ bool IsValidUtf8(std::string_view text) {
 
 // Converts GB2312/GBK bytes to UTF-8. A byte sequence the code page does not
 // know becomes U+FFFD, so one bad byte does not lose the rest of the file.
-std::string Cp936ToUtf8(std::string_view bytes) {
-  iconv_t raw = iconv_open("UTF-8", "CP936");
-  if (raw == reinterpret_cast<iconv_t>(-1)) return std::string(bytes);
+std::optional<std::string> ConvertToUtf8(std::string_view bytes, const std::string& charset) {
+  iconv_t raw = iconv_open("UTF-8", charset.c_str());
+  if (raw == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::unique_ptr<void, int (*)(iconv_t)> cd(raw, iconv_close);
 
   std::string out;
@@ -63,6 +65,7 @@ std::string Cp936ToUtf8(std::string_view bytes) {
     const size_t rc = iconv(raw, &in, &in_left, &dst, &dst_left);
     out.append(buffer, static_cast<size_t>(dst - buffer));
     if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+      // One undecodable byte: mark it and go on, so nothing else is lost.
       out += "\xEF\xBF\xBD";
       ++in;
       --in_left;
@@ -70,6 +73,10 @@ std::string Cp936ToUtf8(std::string_view bytes) {
     }
   }
   return out;
+}
+
+std::string Cp936ToUtf8(std::string_view bytes) {
+  return ConvertToUtf8(bytes, "CP936").value_or(std::string(bytes));
 }
 
 std::string DecodeFileBytes(std::string_view bytes) {

@@ -1,8 +1,5 @@
 #include "config/XmlFileText.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,35 +21,6 @@ constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 // An XML declaration is short; a file whose first "?>" lies further away has
 // none worth reading.
 constexpr std::size_t kDeclarationSearchLength = 1024;
-
-// The bytes converted from `charset` to UTF-8 with iconv, or nullopt when iconv
-// does not know the charset. TextEncoding's converter serves CP936 only; this
-// one takes whatever name a file declares. An undecodable byte becomes U+FFFD
-// and conversion resumes after it, so one bad byte loses nothing else.
-std::optional<std::string> ConvertToUtf8(std::string_view bytes, const std::string& charset) {
-  iconv_t raw = iconv_open("UTF-8", charset.c_str());
-  if (raw == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  std::unique_ptr<void, int (*)(iconv_t)> cd(raw, iconv_close);
-
-  std::string out;
-  out.reserve(bytes.size() * 3 / 2 + 16);
-  char buffer[4096];
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t in_left = bytes.size();
-  while (in_left > 0) {
-    char* dst = buffer;
-    std::size_t dst_left = sizeof buffer;
-    const std::size_t rc = iconv(raw, &in, &in_left, &dst, &dst_left);
-    out.append(buffer, static_cast<std::size_t>(dst - buffer));
-    if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      out += "\xEF\xBF\xBD";
-      ++in;
-      --in_left;
-      iconv(raw, nullptr, nullptr, nullptr, nullptr);
-    }
-  }
-  return out;
-}
 
 bool IsNameByte(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||

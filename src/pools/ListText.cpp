@@ -7,22 +7,6 @@ namespace gateway {
 
 namespace {
 
-// Splits a text into lines at CR LF, CR or LF; a line break at the very end
-// starts no further line, and an empty text has no lines.
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    lines.emplace_back(text.substr(pos, end - pos));
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') ++pos;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
-  }
-  return lines;
-}
-
 // The `key=value` items of a ";"-separated text, one per line.
 std::vector<std::string> KeyValueLines(std::string_view text) {
   return SplitLines(ReplaceAllRepeated(text, ";", "\n", true));
@@ -42,6 +26,21 @@ int IndexOfKey(const std::vector<std::string>& lines, std::string_view key) {
 }
 
 }  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    lines.emplace_back(text.substr(pos, end - pos));
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') ++pos;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
+  }
+  return lines;
+}
+
 
 std::string GetNthItem(std::string_view text, std::string_view separator, int n) {
   int i = 1;

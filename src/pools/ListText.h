@@ -38,4 +38,8 @@ std::string GetKeyValue(std::string_view text, std::string_view key);
 // the last included, is followed by ";".
 std::string SetKeyValue(std::string_view value, std::string_view text, std::string_view key);
 
+// The lines of a text broken at CR LF, CR or LF; a line break at the very end
+// starts no further line, and an empty text has no lines.
+std::vector<std::string> SplitLines(std::string_view text);
+
 }  // namespace gateway
