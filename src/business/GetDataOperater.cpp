@@ -170,6 +170,11 @@ void TGetDataOperater::PrepareDataSet() {
                                 select_list + " from (" + inner + ") as Object " + where + " " +
                                 order;
 
+  // The previous request's result set has been read by now; closing it hands
+  // its query back to the controller's pool instead of keeping every result
+  // of the operator's life in memory.
+  if (data_set_ != nullptr) data_set_->Close();
+  data_set_ = nullptr;
   data_set_ = Business()->GetDataController()->QueryData(statement);
   for (int i = 0; i < consumed.Count(); ++i) input.Remove(consumed.Items(i));
 }

@@ -120,6 +120,12 @@ TEST_F(PurchaseOrderGetDataTest, ReturnsTheRowsAndMarksWhatWasDeliveredOnce) {
   EXPECT_EQ(Marked(), "3301-001:Y 3301-O'1:Y 3302-003:N ");
 
   const std::string second = Run(kUnmarkedOrders);
+  // Each request closes the previous result and reuses its query: results
+  // do not pile up over the operator's life.
+  const size_t queries = GlobleParams().DataController()->Queries().size();
+  Run(kUnmarkedOrders);
+  Run(kUnmarkedOrders);
+  EXPECT_EQ(GlobleParams().DataController()->Queries().size(), queries);
   EXPECT_NE(second.find("<Data><DataSet Field=\"TC001,TC002,TD003,TC018C,TC003\"/></Data>"
                         "<Status>0</Status>"),
             std::string::npos)
