@@ -1,0 +1,664 @@
+// End-to-end "GetData" of the purchase-order business object on demo gateway
+// roots of 1,000, 10,000 and 100,000 order lines, beside the sqlite3 shell
+// running the same SELECT and writing its rows as CSV.
+//
+// BM_GetData/N runs one request per iteration in process (request in, Execute,
+// response out) and splits its time into the query (PrepareDataSet: the outer
+// SELECT through the data controller), the response XML (the output pool's
+// XML, produced once inside Finish before the marking) and the marking (the
+// UPDATE per returned row, the rest of Finish); "other" is what is left of the
+// request (reading the request, binding the output, Error and Status, the
+// host's read of the kept response). Between requests, outside the timing,
+// TC035 goes back to its generated value, so every request returns the same
+// rows. Its peak memory is the process's VmHWM through the first request of a
+// freshly started library.
+//
+// BM_Sqlite3Shell/N spawns the shell on the same root (the outer SELECT as the
+// data controller ran it, after attaching the factory database as the
+// controller does) and times it by wall clock; its peak memory is its
+// ru_maxrss from wait4. The table at the end gives the ratios.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "business/PurchaseOrderBusiness.h"
+#include "config/ModulePath.h"
+#include "data/DataController.h"
+#include "data/DataSet.h"
+#include "data/GlobleParams.h"
+#include "data/sqlite/SqliteTypes.h"
+
+extern char** environ;
+
+namespace {
+
+#ifdef GATEWAY_DEMO_GENERATOR
+constexpr const char* kGenerator = GATEWAY_DEMO_GENERATOR;
+#else
+constexpr const char* kGenerator = nullptr;
+#endif
+
+constexpr int kLinesPerOrder = 5;
+constexpr int kSizes[] = {1000, 10000, 100000};
+
+// Factory F01's orders not handed over yet: 20 columns, one condition, an
+// order list. The Factory element makes "$$" name F01's own database.
+constexpr char kRequest[] =
+    "<Request><Seperator>;</Seperator><DateFormat>yyyy-mm-dd hh:nn:ss</DateFormat>"
+    "<Factory>F01</Factory><User>bench</User>"
+    "<PropertyList>TC001;TC002;TC003;TC004;MA002;TC005;MF002;TC018C;TD003;TD004;TD005;TD006;"
+    "TD008;TD009;TD010;TD011;TD012;MC002;TC035;CREATE_DATE</PropertyList>"
+    "<Condition Type=\"and\"><Property Name=\"TC035\" Type=\"=\" Value=\"N\"/></Condition>"
+    "<OrderList>TC001;TC002;TD003</OrderList></Request>";
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// CPU time of the calling thread, in seconds.
+double ThreadCpuSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Values of /proc/self/status in bytes ("VmHWM", "VmRSS").
+double StatusBytes(const char* key) {
+  std::ifstream status("/proc/self/status");
+  const std::string prefix = std::string(key) + ":";
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) * 1024.0;
+  }
+  return 0;
+}
+
+// Lowers the peak resident size to the current one, so that each benchmark
+// reports its own peak instead of the largest one of the run so far.
+void ResetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5\n"; }
+
+// The process's peak over a stretch of time, and how far each phase in it
+// rose above the resident size it started with. Each phase restarts the
+// kernel's peak, so the stretch's peak is the largest of the phases' peaks.
+class MemoryProbe {
+ public:
+  MemoryProbe() { ResetPeakResident(); }
+  void StartPhase() {
+    peak_ = std::max(peak_, StatusBytes("VmHWM"));
+    base_ = StatusBytes("VmRSS");
+    ResetPeakResident();
+  }
+  double PhaseRise() const { return std::max(0.0, StatusBytes("VmHWM") - base_); }
+  double Peak() const { return std::max(peak_, StatusBytes("VmHWM")); }
+
+ private:
+  double peak_ = 0;
+  double base_ = 0;
+};
+
+// What a program started by the launcher reports back.
+struct Spawned {
+  int spawn_error = 0;    // errno of posix_spawnp; 0 when the program ran
+  int status = 0;         // wait4's status
+  double seconds = 0;     // wall clock from the spawn to the end of the wait
+  double peak_bytes = 0;  // the program's ru_maxrss
+};
+
+// Starts a program with stdout and stderr sent to files and waits for it.
+Spawned SpawnAndWait(const std::vector<std::string>& args, const std::string& out,
+                     const std::string& err) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  Spawned result;
+  pid_t pid = 0;
+  const Clock::time_point start = Clock::now();
+  result.spawn_error = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (result.spawn_error != 0) return result;
+  rusage usage{};
+  while (::wait4(pid, &result.status, 0, &usage) < 0 && errno == EINTR) {
+  }
+  result.seconds = Seconds(Clock::now() - start);
+  result.peak_bytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
+  return result;
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool ReadAll(int fd, void* data, size_t size) {
+  char* p = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::read(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Starts programs from a small process forked before the benchmark grows.
+// Linux counts the memory of the process a program is started from in the
+// program's ru_maxrss (exec keeps the larger of the old and the new memory's
+// peak), so the shell started from the benchmark itself would report the
+// benchmark's peak instead of its own.
+class Launcher {
+ public:
+  // Forks the launcher; call first thing in main, while the process is small.
+  static void Start() {
+    int requests[2], replies[2];
+    if (::pipe(requests) != 0 || ::pipe(replies) != 0) throw std::runtime_error("pipe failed");
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+      ::close(requests[1]);
+      ::close(replies[0]);
+      Serve(requests[0], replies[1]);
+      ::_exit(0);
+    }
+    ::close(requests[0]);
+    ::close(replies[1]);
+    Instance() = {pid, requests[1], replies[0]};
+  }
+
+  // Ends the launcher: it leaves when its request pipe closes.
+  static void Stop() {
+    State& state = Instance();
+    if (state.pid <= 0) return;
+    ::close(state.requests);
+    ::close(state.replies);
+    ::waitpid(state.pid, nullptr, 0);
+    state = {};
+  }
+
+  // Runs a program through the launcher; fails unless it exits with 0.
+  static Spawned Run(const std::vector<std::string>& args, const std::string& out,
+                     const std::string& err) {
+    const State& state = Instance();
+    if (state.pid <= 0) throw std::runtime_error("the launcher is not running");
+    std::vector<std::string> message = args;
+    message.push_back(out);
+    message.push_back(err);
+    if (!WriteStrings(state.requests, message)) throw std::runtime_error("the launcher is gone");
+    Spawned result;
+    if (!ReadAll(state.replies, &result, sizeof result)) {
+      throw std::runtime_error("the launcher is gone");
+    }
+    if (result.spawn_error != 0) {
+      throw std::runtime_error("cannot start " + args[0] + ": " +
+                               std::strerror(result.spawn_error));
+    }
+    if (!WIFEXITED(result.status) || WEXITSTATUS(result.status) != 0) {
+      std::stringstream text;
+      text << std::ifstream(err).rdbuf();
+      throw std::runtime_error(args[0] + " failed: " + text.str());
+    }
+    return result;
+  }
+
+ private:
+  struct State {
+    pid_t pid = 0;
+    int requests = -1;
+    int replies = -1;
+  };
+  static State& Instance() {
+    static State state;
+    return state;
+  }
+
+  // A request: the count of strings, then each as its length and its bytes:
+  // the program's arguments, then the stdout and stderr files.
+  static bool WriteStrings(int fd, const std::vector<std::string>& strings) {
+    const uint32_t count = static_cast<uint32_t>(strings.size());
+    if (!WriteAll(fd, &count, sizeof count)) return false;
+    for (const std::string& text : strings) {
+      const uint32_t size = static_cast<uint32_t>(text.size());
+      if (!WriteAll(fd, &size, sizeof size) || !WriteAll(fd, text.data(), size)) return false;
+    }
+    return true;
+  }
+
+  static void Serve(int requests, int replies) {
+    for (;;) {
+      uint32_t count = 0;
+      if (!ReadAll(requests, &count, sizeof count) || count < 3) return;
+      std::vector<std::string> strings(count);
+      for (std::string& text : strings) {
+        uint32_t size = 0;
+        if (!ReadAll(requests, &size, sizeof size)) return;
+        text.resize(size);
+        if (!ReadAll(requests, text.data(), size)) return;
+      }
+      const std::string err = strings.back();
+      strings.pop_back();
+      const std::string out = strings.back();
+      strings.pop_back();
+      const Spawned result = SpawnAndWait(strings, out, err);
+      if (!WriteAll(replies, &result, sizeof result)) return;
+    }
+  }
+};
+
+void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string message = error != nullptr ? error : sqlite3_errmsg(db);
+    sqlite3_free(error);
+    throw std::runtime_error(std::string(sql) + ": " + message);
+  }
+}
+
+// A demo gateway root of `lines` order lines in a temporary folder, made once
+// and removed at exit. Tracing is switched off: the trace log would record
+// every statement and every response.
+class DemoRoot {
+ public:
+  explicit DemoRoot(int lines) {
+    if (kGenerator == nullptr) throw std::runtime_error("built without the demo generator");
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "gateway-getdata-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    root_ = folder_ + "/root";
+    Launcher::Run({kGenerator, "--root", root_, "--orders", std::to_string(lines / kLinesPerOrder),
+                   "--lines-per-order", std::to_string(kLinesPerOrder), "--seed", "1"},
+                  folder_ + "/generator.out", folder_ + "/generator.err");
+    const std::string config = root_ + "/GatewayConfig.ini";
+    std::stringstream text;
+    text << std::ifstream(config).rdbuf();
+    std::string ini = text.str();
+    const size_t at = ini.find("KeepLog=1");
+    if (at == std::string::npos) throw std::runtime_error("no KeepLog=1 in " + config);
+    ini.replace(at, 9, "KeepLog=0");
+    std::ofstream(config, std::ios::trunc) << ini;
+  }
+  ~DemoRoot() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  DemoRoot(const DemoRoot&) = delete;
+  DemoRoot& operator=(const DemoRoot&) = delete;
+
+  const std::string& Root() const { return root_; }
+  const std::string& Folder() const { return folder_; }
+
+  // The outer SELECT as the data controller ran it ("$$" resolved) and the
+  // company database it named; set by the first request on this root.
+  std::string statement;
+  std::string database;
+
+ private:
+  std::string folder_;
+  std::string root_;
+};
+
+DemoRoot& Root(int lines) {
+  static std::map<int, std::unique_ptr<DemoRoot>> roots;
+  std::unique_ptr<DemoRoot>& root = roots[lines];
+  if (!root) root = std::make_unique<DemoRoot>(lines);
+  return *root;
+}
+
+// Puts TC035 of the factory's orders back to its generated value, so that
+// every request sees the same rows. A connection of its own, used only
+// between requests.
+class MarkReset {
+ public:
+  explicit MarkReset(const std::string& file) {
+    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+      const std::string message = sqlite3_errmsg(db_);
+      sqlite3_close(db_);
+      throw std::runtime_error("cannot open " + file + ": " + message);
+    }
+    sqlite3_busy_timeout(db_, 30000);
+    Exec(db_,
+         "CREATE TEMP TABLE Generated (TC001, TC002, TC035, PRIMARY KEY (TC001, TC002));"
+         "INSERT INTO temp.Generated SELECT TC001, TC002, TC035 FROM main.PURTC");
+  }
+  ~MarkReset() { sqlite3_close(db_); }
+  MarkReset(const MarkReset&) = delete;
+  MarkReset& operator=(const MarkReset&) = delete;
+
+  void Reset() {
+    Exec(db_,
+         "UPDATE main.PURTC SET TC035 = g.TC035 FROM temp.Generated AS g"
+         " WHERE g.TC001 = PURTC.TC001 AND g.TC002 = PURTC.TC002 AND PURTC.TC035 IS NOT g.TC035");
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// The purchase-order operator with clocks around its steps and nothing else
+// changed. The output's XML is produced once, inside Finish, before the
+// marking: the output pool's handlers stamp its start and end there.
+class TimedGetData : public gateway::TPurchaseOrderGetData {
+ public:
+  struct Phases {
+    double query = 0, xml = 0, mark = 0;
+    double mark_cpu = 0;  // the marking's own CPU time; the rest of it is waiting
+    // Peak resident size above each phase's start, while a probe is set.
+    double query_rise = 0, xml_rise = 0, mark_rise = 0;
+  };
+
+  explicit TimedGetData(gateway::TBusinessBase* business) : TPurchaseOrderGetData(business) {
+    GetOutputPool()->OnBeforeGetXML = [this](gateway::TBasePool&) {
+      if (!in_finish_) return;
+      if (probe_ != nullptr) probe_->StartPhase();
+      xml_start_ = Clock::now();
+    };
+    GetOutputPool()->OnAfterGetXML = [this](gateway::TBasePool&, std::string&) {
+      if (!in_finish_) return;
+      xml_end_ = Clock::now();
+      xml_end_cpu_ = ThreadCpuSeconds();
+      if (probe_ != nullptr) {
+        phases_.xml_rise = probe_->PhaseRise();
+        probe_->StartPhase();
+      }
+    };
+  }
+
+  Phases TakePhases() { return std::exchange(phases_, Phases{}); }
+  // Reading memory costs time: set a probe only for requests that are not timed.
+  void SetProbe(MemoryProbe* probe) { probe_ = probe; }
+
+ protected:
+  void PrepareDataSet() override {
+    if (probe_ != nullptr) probe_->StartPhase();
+    const Clock::time_point start = Clock::now();
+    TPurchaseOrderGetData::PrepareDataSet();
+    phases_.query += Seconds(Clock::now() - start);
+    if (probe_ != nullptr) phases_.query_rise = probe_->PhaseRise();
+  }
+
+  void Finish() override {
+    in_finish_ = true;
+    xml_start_ = xml_end_ = Clock::time_point{};
+    struct Leave {
+      bool& flag;
+      ~Leave() { flag = false; }
+    } leave{in_finish_};
+    TPurchaseOrderGetData::Finish();
+    const Clock::time_point end = Clock::now();
+    const double end_cpu = ThreadCpuSeconds();
+    if (xml_end_ != Clock::time_point{}) {
+      phases_.xml += Seconds(xml_end_ - xml_start_);
+      phases_.mark += Seconds(end - xml_end_);
+      phases_.mark_cpu += end_cpu - xml_end_cpu_;
+      if (probe_ != nullptr) phases_.mark_rise = probe_->PhaseRise();
+    }
+  }
+
+ private:
+  Phases phases_;
+  MemoryProbe* probe_ = nullptr;
+  bool in_finish_ = false;
+  Clock::time_point xml_start_, xml_end_;
+  double xml_end_cpu_ = 0;
+};
+
+// The library started on a demo root, as the module's load starts it, with a
+// purchase-order business object whose operator list also holds the timed
+// operator.
+class Session {
+ public:
+  explicit Session(const DemoRoot& root) {
+    gateway::SetModulePathForTesting(root.Root() + "/Bin/PurchaseOrder.so");
+    ::setenv("GATEWAY_REGISTRY", (root.Root() + "/registry.ini").c_str(), 1);
+    gateway::StartupLibrary();
+    business_ = std::make_unique<gateway::TPurchaseOrderBusiness>();
+    // The list's reference owns the operator.
+    operater_ = new TimedGetData(business_.get());
+    business_->GetOperaterList()->Add(operater_);
+    business_->Initialize("");
+  }
+  ~Session() {
+    business_.reset();
+    gateway::ShutdownLibrary();
+    gateway::SetModulePathForTesting("");
+    ::unsetenv("GATEWAY_REGISTRY");
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // One request as a host sends it; returns the response.
+  std::string Run() {
+    operater_->GetInputPool()->SetXML(kRequest);
+    operater_->Execute();
+    std::string response = operater_->GetOutputPool()->GetXML();
+    if (operater_->HasError()) throw std::runtime_error("GetData failed: " + response);
+    return response;
+  }
+
+  TimedGetData& Operater() { return *operater_; }
+
+ private:
+  std::unique_ptr<gateway::TPurchaseOrderBusiness> business_;
+  TimedGetData* operater_ = nullptr;
+};
+
+// What each benchmark leaves for the ratio table.
+struct Figures {
+  double seconds = 0;  // per request or run
+  double peak_bytes = 0;
+};
+std::map<int, Figures> getdata_figures, shell_figures;
+
+void BM_GetData(benchmark::State& state, int lines) {
+  try {
+    DemoRoot& root = Root(lines);
+    MarkReset reset(root.Root() + "/ERP_F01.db");
+    // What an earlier size freed goes back to the system first, so that the
+    // peak is this size's own.
+    ::malloc_trim(0);
+    const double start_rss = StatusBytes("VmRSS");
+    MemoryProbe probe;
+    Session session(root);
+    // A first request, not timed, opens the connection, attaches the factory
+    // database and looks the factory up, as a running gateway already has.
+    // It also measures how far each phase raises the resident size.
+    session.Operater().SetProbe(&probe);
+    std::string response = session.Run();
+    session.Operater().SetProbe(nullptr);
+    // The peak of a freshly started library through one request: the figure
+    // to set beside the shell, which also starts, runs one query and ends.
+    const double first_peak = probe.Peak();
+    const double first_rss = StatusBytes("VmRSS");
+    root.statement =
+        dynamic_cast<gateway::TMyAdoQuery&>(*session.Operater().GetDataSet()).SQLText();
+    root.database = gateway::GlobleParams().DataController()->Database;
+    const TimedGetData::Phases first = session.Operater().TakePhases();
+    const size_t expected_bytes = response.size();
+    const int expected_rows = session.Operater().GetDataSet()->RecordCount();
+
+    double total = 0;
+    TimedGetData::Phases sum;
+    for (auto _ : state) {
+      reset.Reset();
+      const Clock::time_point begin = Clock::now();
+      response = session.Run();
+      const double seconds = Seconds(Clock::now() - begin);
+      state.SetIterationTime(seconds);
+      total += seconds;
+      const TimedGetData::Phases phases = session.Operater().TakePhases();
+      sum.query += phases.query;
+      sum.xml += phases.xml;
+      sum.mark += phases.mark;
+      sum.mark_cpu += phases.mark_cpu;
+      if (response.size() != expected_bytes ||
+          session.Operater().GetDataSet()->RecordCount() != expected_rows) {
+        state.SkipWithError("a request saw other rows than the first");
+        break;
+      }
+    }
+    reset.Reset();
+    if (state.error_occurred()) return;
+
+    const double n = static_cast<double>(state.iterations());
+    getdata_figures[lines] = {total / n, first_peak};
+    auto average_ms = [&](double seconds) { return seconds * 1000.0 / n; };
+    state.counters["query_ms"] = average_ms(sum.query);
+    state.counters["xml_ms"] = average_ms(sum.xml);
+    state.counters["mark_ms"] = average_ms(sum.mark);
+    state.counters["mark_cpu_ms"] = average_ms(sum.mark_cpu);
+    state.counters["other_ms"] = average_ms(total - sum.query - sum.xml - sum.mark);
+    state.counters["rows"] = expected_rows;
+    state.counters["response_MB"] = static_cast<double>(expected_bytes) / 1e6;
+    state.counters["result_held_MB"] =
+        static_cast<double>(session.Operater().GetDataSet()->HeldBytes()) / 1e6;
+    state.counters["VmHWM_MB"] = first_peak / 1e6;
+    state.counters["query_rise_MB"] = first.query_rise / 1e6;
+    state.counters["xml_rise_MB"] = first.xml_rise / 1e6;
+    state.counters["mark_rise_MB"] = first.mark_rise / 1e6;
+    state.counters["start_RSS_MB"] = start_rss / 1e6;
+    // Every request so far leaves its result set open in the data
+    // controller's query pool: the process keeps growing by about one result
+    // per request.
+    state.counters["VmHWM_end_MB"] = StatusBytes("VmHWM") / 1e6;
+    state.counters["RSS_growth_per_request_MB"] = (StatusBytes("VmRSS") - first_rss) / n / 1e6;
+    int open_results = 0;
+    for (const auto& query : gateway::GlobleParams().DataController()->Queries()) {
+      if (query->Active()) ++open_results;
+    }
+    state.counters["open_results"] = open_results;
+  } catch (const std::exception& error) {
+    state.SkipWithError(error.what());
+  }
+}
+
+void BM_Sqlite3Shell(benchmark::State& state, int lines) {
+  try {
+    DemoRoot& root = Root(lines);
+    if (root.statement.empty()) {
+      // BM_GetData was filtered out: one request learns the statement.
+      MarkReset reset(root.Root() + "/ERP_F01.db");
+      Session session(root);
+      session.Run();
+      root.statement =
+          dynamic_cast<gateway::TMyAdoQuery&>(*session.Operater().GetDataSet()).SQLText();
+      root.database = gateway::GlobleParams().DataController()->Database;
+      reset.Reset();
+    }
+    const std::string attach = gateway::SqliteAttachStatement(
+        gateway::CompanyDatabaseFile(root.Root() + "/erp.db", root.database), root.database);
+    const std::string csv = root.Folder() + "/rows.csv";
+    const std::vector<std::string> args = {"sqlite3",
+                                           "-batch",
+                                           "-bail",
+                                           "-init",
+                                           "/dev/null",
+                                           "-csv",
+                                           "-header",
+                                           root.Root() + "/erp.db",
+                                           attach + ";\n" + root.statement + ";"};
+    double total = 0, peak = 0;
+    for (auto _ : state) {
+      const Spawned run = Launcher::Run(args, csv, root.Folder() + "/sqlite3.err");
+      state.SetIterationTime(run.seconds);
+      total += run.seconds;
+      peak = std::max(peak, run.peak_bytes);
+    }
+    // Rows: the lines of the file after the header (no value holds a line break).
+    std::ifstream file(csv, std::ios::binary);
+    size_t line_count = 0, bytes = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+      ++line_count;
+      bytes += line.size() + 1;
+    }
+    const double n = static_cast<double>(state.iterations());
+    shell_figures[lines] = {total / n, peak};
+    state.counters["rows"] = static_cast<double>(line_count > 0 ? line_count - 1 : 0);
+    state.counters["csv_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["maxrss_MB"] = peak / 1e6;
+    if (getdata_figures.count(lines) != 0) {
+      const Figures& ours = getdata_figures[lines];
+      state.counters["getdata_per_shell_time"] = ours.seconds / (total / n);
+      state.counters["getdata_per_shell_peak"] = ours.peak_bytes / peak;
+    }
+  } catch (const std::exception& error) {
+    state.SkipWithError(error.what());
+  }
+}
+
+void PrintRatios() {
+  bool header = false;
+  for (const auto& [lines, ours] : getdata_figures) {
+    const auto shell = shell_figures.find(lines);
+    if (shell == shell_figures.end()) continue;
+    if (!header) {
+      std::printf("\nGetData / sqlite3 shell   time per request          peak memory\n");
+      header = true;
+    }
+    std::printf("%7d lines   %9.1f ms / %7.1f ms = %6.1f   %6.1f MB / %5.1f MB = %5.2f\n", lines,
+                ours.seconds * 1e3, shell->second.seconds * 1e3,
+                ours.seconds / shell->second.seconds, ours.peak_bytes / 1e6,
+                shell->second.peak_bytes / 1e6, ours.peak_bytes / shell->second.peak_bytes);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Launcher::Start();
+  // Each size's GetData first, then the shell on the same root, so the ratio
+  // of a size is known as soon as its pair has run.
+  for (const int lines : kSizes) {
+    const int iterations = lines >= 100000 ? 2 : lines >= 10000 ? 5 : 20;
+    benchmark::RegisterBenchmark(("BM_GetData/" + std::to_string(lines)).c_str(), BM_GetData, lines)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(iterations);
+    benchmark::RegisterBenchmark(("BM_Sqlite3Shell/" + std::to_string(lines)).c_str(),
+                                 BM_Sqlite3Shell, lines)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(iterations);
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  Launcher::Stop();
+  PrintRatios();
+  return 0;
+}
