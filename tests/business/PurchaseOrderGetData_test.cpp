@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "config/ConfigTestSupport.h"
 #include "data/DataController.h"
 #include "data/DataTestSupport.h"
 #include "data/GlobleParams.h"
+#include "data/sqlite/SqliteTypes.h"
 
 namespace gateway {
 namespace {
@@ -22,6 +24,35 @@ std::string LineColumns() {
     columns += std::string(i > 1 ? ", " : "") + name + " varchar(20)";
   }
   return columns;
+}
+
+// The ERP tables the base statement reads, with three orders: two of order
+// type `type` from an approved supplier (one with two lines, one whose number
+// holds an apostrophe) and one from a supplier that may not be handed over.
+void FillErpDatabase(const std::string& file, const std::string& type) {
+  testing_data::RunSqlite(
+      file,
+        "create table PURTC (TC001 varchar(4), TC002 varchar(11), TC003 datetime, TC004 varchar(10),"
+        " TC005 varchar(4), TC010 varchar(10), TC011 varchar(10), TC018 char(1), TC019 text,"
+        " TC027 varchar(6), TC035 char(1));"
+        "create table PURTD (" + LineColumns() + ");"
+        "create table PURMA (MA001 varchar(10), MA002 varchar(40), MA069 char(1));"
+        "create table CMSMF (MF001 varchar(4), MF002 varchar(20));"
+        "create table CMSMV (MV001 varchar(10), MV002 varchar(20));"
+        "create table CMSMB (MB001 varchar(10), MB002 varchar(20));"
+        "create table CMSNA (NA001 char(1), NA002 varchar(6), NA003 varchar(20));"
+        "create table CMSMC (MC001 varchar(10), MC002 varchar(20));"
+        "insert into PURMA values ('S1', '供应商一', 'Y'), ('S2', '供应商二', 'N');"
+        "insert into CMSMF values ('RMB', '人民币');"
+        "insert into PURTC values ('" + type + "', '001', '2024-01-05 09:30:00', 'S1', 'RMB', 'P1', 'E1',"
+        " '1', 'note', 'T1', 'N');"
+        "insert into PURTC values ('" + type + "', 'O''1', '2024-01-06 00:00:00', 'S1', 'RMB', 'P1', 'E1',"
+        " '2', 'x', 'T1', 'N');"
+        "insert into PURTC values ('3302', '003', '2024-01-07 00:00:00', 'S2', 'RMB', 'P1', 'E1',"
+        " '3', 'y', 'T1', 'N');"
+        "insert into PURTD (TD001, TD002, TD003, TD007, TD018) values"
+        " ('" + type + "', '001', '0001', 'W1', 'Y'), ('" + type + "', '001', '0002', 'W1', 'Y'),"
+        " ('" + type + "', 'O''1', '0001', 'W1', 'Y'), ('3302', '003', '0001', 'W1', 'Y');");
 }
 
 // A gateway root with a small ERP database: three orders, one of them with
@@ -42,29 +73,7 @@ class PurchaseOrderGetDataTest : public ::testing::Test {
         "<Property ID=\"TC002\" Field=\"TC002\" Type=\"C\" IsKey=\"Y\"/>"
         "<Property ID=\"TC019\" Field=\"TC019\" Type=\"T\"/>"
         "</PropertyList></Object>");
-    testing_data::RunSqlite(
-        root_.Path("erp.db"),
-        "create table PURTC (TC001 varchar(4), TC002 varchar(11), TC003 datetime, TC004 varchar(10),"
-        " TC005 varchar(4), TC010 varchar(10), TC011 varchar(10), TC018 char(1), TC019 text,"
-        " TC027 varchar(6), TC035 char(1));"
-        "create table PURTD (" + LineColumns() + ");"
-        "create table PURMA (MA001 varchar(10), MA002 varchar(40), MA069 char(1));"
-        "create table CMSMF (MF001 varchar(4), MF002 varchar(20));"
-        "create table CMSMV (MV001 varchar(10), MV002 varchar(20));"
-        "create table CMSMB (MB001 varchar(10), MB002 varchar(20));"
-        "create table CMSNA (NA001 char(1), NA002 varchar(6), NA003 varchar(20));"
-        "create table CMSMC (MC001 varchar(10), MC002 varchar(20));"
-        "insert into PURMA values ('S1', '供应商一', 'Y'), ('S2', '供应商二', 'N');"
-        "insert into CMSMF values ('RMB', '人民币');"
-        "insert into PURTC values ('3301', '001', '2024-01-05 09:30:00', 'S1', 'RMB', 'P1', 'E1',"
-        " '1', 'note', 'T1', 'N');"
-        "insert into PURTC values ('3301', 'O''1', '2024-01-06 00:00:00', 'S1', 'RMB', 'P1', 'E1',"
-        " '2', 'x', 'T1', 'N');"
-        "insert into PURTC values ('3302', '003', '2024-01-07 00:00:00', 'S2', 'RMB', 'P1', 'E1',"
-        " '3', 'y', 'T1', 'N');"
-        "insert into PURTD (TD001, TD002, TD003, TD007, TD018) values"
-        " ('3301', '001', '0001', 'W1', 'Y'), ('3301', '001', '0002', 'W1', 'Y'),"
-        " ('3301', 'O''1', '0001', 'W1', 'Y'), ('3302', '003', '0001', 'W1', 'Y');");
+    FillErpDatabase(root_.Path("erp.db"), "3301");
     StartupLibrary();
     business_ = std::make_unique<TPurchaseOrderBusiness>();
     business_->Initialize("");
@@ -239,6 +248,38 @@ TEST_F(PurchaseOrderGetDataTest, MarkingQuotesTheOrderKey) {
       "<Condition><Group><Property Name=\"TC002\" Type=\"EQUAL\" Value=\"O'1\"/></Group>"
       "</Condition></Service>");
   EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:Y 3302-003:N ");
+}
+
+TEST_F(PurchaseOrderGetDataTest, AFactoryReadsAndMarksItsOwnDatabase) {
+  // Factory F01 keeps its orders (of type 3401) in its own database FAC1.
+  testing_data::RunSqlite(root_.Path("erp.db"),
+                          "create table KVTMB (MB001 varchar(10), MB002 varchar(40), MB003 "
+                          "varchar(40)); insert into KVTMB values ('F01', '一厂', 'FAC1');");
+  FillErpDatabase(CompanyDatabaseFile(root_.Path("erp.db"), "FAC1"), "3401");
+  const std::string response =
+      Run("<Service><Seperator>,</Seperator><Factory>F01</Factory>"
+          "<PropertyList>TC001,TC002</PropertyList><OrderList>TC002</OrderList></Service>");
+  // Key columns only: DISTINCT folds the two lines of order 001 into one row.
+  EXPECT_NE(response.find("<Row Data=\"3401,001\"/><Row Data=\"3401,O'1\"/></DataSet>"),
+            std::string::npos)
+      << response;
+  // The main company's orders are untouched; the factory's are marked.
+  EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:N 3302-003:N ");
+  std::string log;
+  for (const auto& entry : std::filesystem::directory_iterator(root_.Path("Log"))) {
+    log += testing::ReadFile(entry.path().string());
+  }
+  EXPECT_NE(log.find(" Database :FAC1"), std::string::npos);
+  EXPECT_NE(log.find("  FROM FAC1.PURTC AS PURTC  LEFT JOIN FAC1.PURTD AS PURTD"),
+            std::string::npos);
+  EXPECT_NE(log.find(" Query.SQL.Text : UPDATE FAC1.PURTC SET TC035='Y' WHERE TC001='3401' "
+                     "AND TC002='O''1'"),
+            std::string::npos)
+      << log;
+  TMyAdoQuery* factory = GlobleParams().DataController()->QueryData(
+      "select count(*) from $$PURTC where TC035 = 'Y'");
+  EXPECT_EQ(factory->Fields(0).AsInteger(), 2);
+  factory->Close();
 }
 
 }  // namespace
