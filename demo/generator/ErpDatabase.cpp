@@ -123,7 +123,7 @@ void WriteMasterData(SqliteFile& file, const Site& site) {
 struct Line {
   const ItemFamily* family;
   std::string item;
-  size_t spec;
+  size_t variant;
   int64_t quantity, packs, price, amount, tax, delivered;
   Day due;
   bool confirmed;
@@ -242,8 +242,8 @@ class OrderWriter {
     }
     Line line;
     line.family = random_.Pick(families_);
-    line.spec = static_cast<size_t>(random_.Below(static_cast<int64_t>(line.family->specs.size())));
-    line.item = Numbered(line.family->code_prefix, static_cast<int64_t>(line.spec) + 1, 3);
+    line.variant = static_cast<size_t>(random_.Below(static_cast<int64_t>(line.family->variants.size())));
+    line.item = Numbered(line.family->code_prefix, static_cast<int64_t>(line.variant) + 1, 3);
     line.packs = 1 + random_.Below(10);
     line.quantity = line.family->pack_size * line.packs;
     const int64_t local_price = line.family->price * (95 + random_.Below(11)) / 100;
@@ -275,7 +275,7 @@ class OrderWriter {
     const std::string lot =
         l.delivered > 0 ? Numbered(("L" + Yyyymmdd(l.due)).c_str(), random_.Below(100), 2) : "";
     line_.Text(type).Text(number).Text(sequence);                                     // TD001-003
-    line_.Text(l.item).Text(f.name).Text(f.specs[l.spec]).Text(f.warehouse);          // TD004-007
+    line_.Text(l.item).Text(f.name).Text(f.variants[l.variant]).Text(f.warehouse);          // TD004-007
     line_.Integer(l.quantity).Text(f.unit).Fixed(l.price, 4).Fixed(l.amount, 2);      // TD008-011
     line_.Text(Yyyymmdd(l.due));                                                      // TD012
     line_.Text(requisition);                                                          // TD013

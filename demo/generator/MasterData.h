@@ -55,12 +55,12 @@ struct Warehouse {
   const char* plant;
 };
 
-// One kind of item in several specifications; item codes are the prefix
-// followed by the 3-digit number of the specification.
+// One kind of item in several sizes; item codes are the prefix followed by
+// the 3-digit number of the size.
 struct ItemFamily {
   const char* code_prefix;  // its first digit is the category
   const char* name;
-  std::vector<const char*> specs;
+  std::vector<const char*> variants;
   const char* unit;
   int64_t price;  // local currency, times 10,000
   const char* brand;
