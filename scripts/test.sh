@@ -10,7 +10,7 @@ jobs=$(nproc)
 
 run_suite() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -DGATEWAY_WERROR=ON -DGATEWAY_BUILD_BENCH=ON "$@" >/dev/null
+  cmake -S . -B "$dir" -DGATEWAY_WERROR=ON -DGATEWAY_BUILD_TESTS=ON -DGATEWAY_BUILD_BENCH=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }

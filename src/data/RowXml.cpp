@@ -26,18 +26,16 @@ std::string FieldText(const Field& field, const std::string& date_format) {
   return field.AsString();
 }
 
-// Items joined as separator-then-item, the leading separator cut at the end.
+// Items joined as separator-then-item (the global parameters' own way of
+// appending an escaped item), the leading separator cut at the end.
 class SeparatedLine {
  public:
-  explicit SeparatedLine(const std::string& separator) : separator_(separator) {}
-  void Add(const std::string& item) {
-    line_ += separator_;
-    line_ += EncodeSeparator(item, separator_);
-  }
-  std::string Take() { return line_.substr(std::min(separator_.size(), line_.size())); }
+  explicit SeparatedLine(const TGlobleParams& params) : params_(params) {}
+  void Add(const std::string& item) { params_.AppendEncodedItem(line_, item); }
+  std::string Take() { return line_.substr(std::min(params_.Seperator.size(), line_.size())); }
 
  private:
-  const std::string& separator_;
+  const TGlobleParams& params_;
   std::string line_;
 };
 
@@ -64,7 +62,6 @@ std::string TDataController::DataSetToXML(DataSet& dataset, const std::vector<st
   if (node_name.empty()) throw Exception("The node name is invalid!", kInvalidNodeName);
   dataset.CheckBrowseMode();
   const TGlobleParams& params = GlobleParams();
-  const std::string& separator = params.Seperator;
 
   // One slot per requested name; a name without a (visible) field keeps its
   // place with an empty name and empty values.
@@ -80,13 +77,13 @@ std::string TDataController::DataSetToXML(DataSet& dataset, const std::vector<st
   if (root.IsNull()) return std::string();
 
   XmlNode data_set = root.AppendChild(document.CreateElement("DataSet"));
-  SeparatedLine names(separator);
+  SeparatedLine names(params);
   for (const Field* field : slots) names.Add(field != nullptr ? field->FieldName() : std::string());
   data_set.SetAttribute("Field", names.Take());
 
   if (!dataset.IsEmpty()) {
     for (dataset.First(); !dataset.Eof(); dataset.Next()) {
-      SeparatedLine row(separator);
+      SeparatedLine row(params);
       for (const Field* field : slots) {
         row.Add(field != nullptr ? FieldText(*field, params.DateFormat) : std::string());
       }
