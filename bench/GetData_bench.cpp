@@ -48,8 +48,8 @@
 #include "config/ModulePath.h"
 #include "data/DataController.h"
 #include "data/DataSet.h"
-#include "data/GlobleParams.h"
 #include "data/sqlite/SqliteTypes.h"
+#include "pools/GlobleParams.h"
 
 extern char** environ;
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "business/OperateError.h"
 #include "business/OperaterPools.h"
 #include "gateway/IOperater.h"
+#include "pools/OperateError.h"
 
 namespace gateway {
 

@@ -7,8 +7,8 @@
 #include "config/ModulePath.h"
 #include "config/ObjectBase.h"
 #include "config/XmlFileText.h"
-#include "data/GlobleParams.h"
-#include "pools/XmlText.h"
+#include "pools/GlobleParams.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

@@ -2,7 +2,7 @@
 
 #include "business/Boundary.h"
 #include "pools/PoolErrors.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -13,8 +13,8 @@
 #include "pools/DataPool.h"
 #include "pools/ListPools.h"
 #include "pools/PoolErrors.h"
-#include "pools/TextCase.h"
 #include "pools/TextPools.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

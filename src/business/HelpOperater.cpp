@@ -6,7 +6,7 @@
 #include "config/ObjectBase.h"
 #include "gateway/Exception.h"
 #include "pools/TextPools.h"
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

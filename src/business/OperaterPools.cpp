@@ -2,12 +2,12 @@
 
 #include "business/BaseOperater.h"
 #include "business/GetDataOperater.h"
-#include "data/GlobleParams.h"
 #include "pools/ConditionPools.h"
 #include "pools/DataPool.h"
+#include "pools/GlobleParams.h"
 #include "pools/ListPools.h"
 #include "pools/TextPools.h"
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

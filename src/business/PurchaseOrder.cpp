@@ -5,8 +5,8 @@
 
 #include "business/Boundary.h"
 #include "business/PurchaseOrderBusiness.h"
-#include "data/GlobleParams.h"
 #include "gateway/IBusiness.h"
+#include "pools/GlobleParams.h"
 
 namespace {
 

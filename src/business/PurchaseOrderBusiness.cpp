@@ -7,7 +7,7 @@
 #include "data/DataController.h"
 #include "data/DataSet.h"
 #include "pools/DataPool.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "gateway/Exception.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -6,7 +6,7 @@
 #include "config/AlertLog.h"
 #include "config/ClassName.h"
 #include "config/Errors.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -30,6 +30,12 @@ class EDatabaseError : public Exception {
   std::vector<DatabaseErrorEntry> entries_;
 };
 
+// A list index outside the list (pool lists, property lists).
+class EListError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // A failed operating-system call; ErrorCode is the errno value.
 class EOSError : public Exception {
  public:

@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "config/ModulePath.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

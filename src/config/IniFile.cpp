@@ -7,7 +7,7 @@
 
 #include "config/IntegerText.h"
 #include "config/TextEncoding.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -1,7 +1,7 @@
 #include "config/ObjectHelp.h"
 
-#include "pools/ListText.h"
-#include "pools/XmlText.h"
+#include "text/ListText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

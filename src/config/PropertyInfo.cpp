@@ -1,11 +1,11 @@
 #include "config/PropertyInfo.h"
 
 #include "config/IntegerText.h"
-#include "data/GlobleParams.h"
+#include "config/RequestSettings.h"
 #include "gateway/Exception.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 
@@ -113,7 +113,7 @@ void TPropertyInfo::LoadFromElement(const XmlNode& element) {
 
 std::string TPropertyInfo::GetDescriptionRow() const {
   if (!Publish) return std::string();
-  const TGlobleParams& params = GlobleParams();
+  const TRequestSettings& params = RequestSettings();
   std::string values;
   for (const std::string& value : ValueList) AppendItem(values, ";", value);
 

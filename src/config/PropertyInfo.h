@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "config/PropertyType.h"
-#include "pools/XmlDom.h"
+#include "text/XmlDom.h"
 
 namespace gateway {
 

@@ -2,12 +2,12 @@
 
 #include <array>
 
+#include "config/Errors.h"
 #include "config/GatewayPaths.h"
+#include "config/RequestSettings.h"
 #include "config/XmlFileText.h"
-#include "data/GlobleParams.h"
-#include "pools/PoolErrors.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 
@@ -24,7 +24,7 @@ bool BelongsToFactory(const XmlNode& property) {
   const std::optional<std::string> company = property.Attribute("Company");
   if (!company) return true;
   const std::string code = Trim(*company);
-  return code.empty() || code == GlobleParams().Factory;
+  return code.empty() || code == RequestSettings().Factory;
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ void TPropertyInfoList::LoadFromElement(const XmlNode& list) {
 }
 
 std::string TPropertyInfoList::GetDescription() const {
-  const TGlobleParams& params = GlobleParams();
+  const TRequestSettings& params = RequestSettings();
   std::string header(kCaptions[0]);
   for (std::size_t i = 1; i < kCaptions.size(); ++i) {
     params.AppendEncodedItem(header, std::string(kCaptions[i]));

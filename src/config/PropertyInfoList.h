@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "config/PropertyInfo.h"
-#include "pools/XmlDom.h"
+#include "text/XmlDom.h"
 
 namespace gateway {
 

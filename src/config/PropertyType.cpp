@@ -1,6 +1,6 @@
 #include "config/PropertyType.h"
 
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -4,7 +4,7 @@
 
 #include "config/ErrorReport.h"
 #include "gateway/Exception.h"
-#include "pools/ListText.h"
+#include "text/ListText.h"
 
 namespace gateway {
 

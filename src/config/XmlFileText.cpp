@@ -9,7 +9,7 @@
 
 #include "config/Errors.h"
 #include "config/TextEncoding.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "data/GlobleParams.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "config/RequestSettings.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 
@@ -84,7 +84,7 @@ std::string ConditionToSQL(std::string_view condition_xml) {
 }
 
 std::string GroupToSQL(const XmlNode& group) {
-  const std::string separator = GlobleParams().Seperator;
+  const std::string separator = RequestSettings().Seperator;
   std::string connective = " " + Trim(GetAttributeText(group, "Type")) + " ";
   std::string result;
   for (std::size_t i = 0; i < group.ChildCount(); ++i) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "pools/XmlDom.h"
+#include "text/XmlDom.h"
 
 namespace gateway {
 
@@ -17,7 +17,7 @@ std::string ConditionToSQL(std::string_view condition_xml);
 // The predicate of one group, without outer parentheses: its `Property` and
 // `Group` children (names matched ignoring case) joined by its trimmed `Type`
 // connective. Values are always SQL string literals with apostrophes doubled;
-// list values are split at the request separator (GlobleParams().Seperator)
+// list values are split at the request separator (RequestSettings().Seperator)
 // and unescaped.
 std::string GroupToSQL(const XmlNode& group);
 

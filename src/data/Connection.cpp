@@ -7,7 +7,7 @@
 #include "data/Query.h"
 #include "data/odbc/OdbcDriver.h"
 #include "data/sqlite/SqliteDriver.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -1,6 +1,6 @@
 #include "data/ConnectionItems.h"
 
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

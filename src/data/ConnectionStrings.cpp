@@ -1,8 +1,8 @@
 #include "data/ConnectionStrings.h"
 
 #include "data/Connection.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

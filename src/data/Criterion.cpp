@@ -5,7 +5,7 @@
 
 #include "config/Errors.h"
 #include "data/ValueText.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

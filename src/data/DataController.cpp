@@ -9,7 +9,7 @@
 #include "config/GatewayPaths.h"
 #include "config/StoredPassword.h"
 #include "config/TraceLog.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

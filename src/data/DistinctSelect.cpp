@@ -10,7 +10,7 @@
 #include "data/DataSet.h"
 #include "data/Dialect.h"
 #include "gateway/Exception.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

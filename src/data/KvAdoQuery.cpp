@@ -7,8 +7,8 @@
 #include "config/IntegerText.h"
 #include "data/Connection.h"
 #include "data/ConnectionStrings.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -1,7 +1,7 @@
 #include "data/Parameters.h"
 
 #include "config/Errors.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

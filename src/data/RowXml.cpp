@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "config/DateTimeFormat.h"
+#include "config/RequestSettings.h"
 #include "data/DataController.h"
 #include "data/DataSet.h"
-#include "data/GlobleParams.h"
 #include "gateway/Exception.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 
@@ -30,12 +30,12 @@ std::string FieldText(const Field& field, const std::string& date_format) {
 // appending an escaped item), the leading separator cut at the end.
 class SeparatedLine {
  public:
-  explicit SeparatedLine(const TGlobleParams& params) : params_(params) {}
+  explicit SeparatedLine(const TRequestSettings& params) : params_(params) {}
   void Add(const std::string& item) { params_.AppendEncodedItem(line_, item); }
   std::string Take() { return line_.substr(std::min(params_.Seperator.size(), line_.size())); }
 
  private:
-  const TGlobleParams& params_;
+  const TRequestSettings& params_;
   std::string line_;
 };
 
@@ -61,7 +61,7 @@ std::string TDataController::DataSetToXML(DataSet& dataset, const std::vector<st
                                           bool include_hidden, const std::string& node_name) {
   if (node_name.empty()) throw Exception("The node name is invalid!", kInvalidNodeName);
   dataset.CheckBrowseMode();
-  const TGlobleParams& params = GlobleParams();
+  const TRequestSettings& params = RequestSettings();
 
   // One slot per requested name; a name without a (visible) field keeps its
   // place with an empty name and empty values.
@@ -108,7 +108,7 @@ void ReadRows(DataSet& dataset, const std::vector<std::string>* accepted, const 
   const XmlNode field_attribute = root.SelectSingleNode("DataSet/@Field");
   if (field_attribute.IsNull()) return;
 
-  const std::string& separator = GlobleParams().Seperator;
+  const std::string& separator = RequestSettings().Seperator;
   std::vector<Field*> slots;
   bool any = false;
   std::string names = field_attribute.Text();

@@ -1,6 +1,6 @@
-// The data controller, the global parameters and the condition predicate text.
+// The data controller and the condition predicate text. The global parameters,
+// a pool that owns the data controller, live one floor up (pools/GlobleParams.h).
 #pragma once
 
 #include "data/ConditionSQL.h"
 #include "data/DataController.h"
-#include "data/GlobleParams.h"

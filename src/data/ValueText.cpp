@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -2,7 +2,7 @@
 
 #include "config/ClassName.h"
 #include "pools/PoolErrors.h"
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

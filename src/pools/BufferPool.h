@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "business/OperateError.h"
 #include "pools/BasePool.h"
+#include "pools/OperateError.h"
 #include "pools/PoolList.h"
 
 namespace gateway {

@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "data/ConditionSQL.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

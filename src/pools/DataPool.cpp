@@ -2,7 +2,7 @@
 
 #include "data/DataController.h"
 #include "data/DataSet.h"
-#include "data/GlobleParams.h"
+#include "pools/GlobleParams.h"
 
 namespace gateway {
 

@@ -1,9 +1,9 @@
 #include "pools/ListPools.h"
 
-#include "data/GlobleParams.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "pools/GlobleParams.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

@@ -1,20 +1,17 @@
 // Failures raised around pools: a pool that cannot form its XML element
-// (EXmlNode), a list index outside a pool list (EListError), and an operation a
-// class must provide but does not (RaiseNotImplemented).
+// (EXmlNode) and an operation a class must provide but does not
+// (RaiseNotImplemented). A list index outside a pool list raises EListError
+// (config/Errors.h).
 #pragma once
 
 #include <string>
 
+#include "config/Errors.h"
 #include "gateway/Exception.h"
 
 namespace gateway {
 
 class EXmlNode : public Exception {
- public:
-  using Exception::Exception;
-};
-
-class EListError : public Exception {
  public:
   using Exception::Exception;
 };

@@ -1,7 +1,7 @@
 #include "pools/PoolList.h"
 
 #include "pools/PoolErrors.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

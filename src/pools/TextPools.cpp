@@ -1,7 +1,7 @@
 #include "pools/TextPools.h"
 
 #include "pools/PoolErrors.h"
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 

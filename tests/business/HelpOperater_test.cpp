@@ -8,7 +8,7 @@
 #include "business/BusinessObject.h"
 #include "business/PurchaseOrderBusiness.h"
 #include "config/ConfigTestSupport.h"
-#include "data/GlobleParams.h"
+#include "pools/GlobleParams.h"
 #include "pools/TextPools.h"
 
 namespace gateway {

@@ -8,8 +8,8 @@
 #include "config/ConfigTestSupport.h"
 #include "data/DataController.h"
 #include "data/DataTestSupport.h"
-#include "data/GlobleParams.h"
 #include "data/sqlite/SqliteTypes.h"
+#include "pools/GlobleParams.h"
 
 namespace gateway {
 namespace {

@@ -10,7 +10,7 @@
 #include "gateway/Exception.h"
 #include "pools/PoolErrors.h"
 #include "pools/PoolTestSupport.h"
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 namespace {

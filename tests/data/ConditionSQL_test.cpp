@@ -5,7 +5,7 @@
 #include <string>
 
 #include "pools/PoolTestSupport.h"
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 namespace {

@@ -16,7 +16,7 @@
 #include "config/GatewayConfigU.h"
 #include "config/TraceLog.h"
 #include "data/DataTestSupport.h"
-#include "data/GlobleParams.h"
+#include "pools/GlobleParams.h"
 
 namespace gateway::testing_data {
 

@@ -15,7 +15,7 @@
 #include "config/StoredPassword.h"
 #include "data/ControllerTestSupport.h"
 #include "data/DataSet.h"
-#include "data/GlobleParams.h"
+#include "pools/GlobleParams.h"
 
 namespace gateway {
 namespace {

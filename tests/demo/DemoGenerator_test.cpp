@@ -18,9 +18,9 @@
 #include "config/GatewayConfigU.h"
 #include "data/Connection.h"
 #include "data/Query.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
-#include "pools/XmlDom.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
+#include "text/XmlDom.h"
 
 namespace gateway {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "pools/PoolTestSupport.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "data/Connection.h"
 #include "data/DataTestSupport.h"
-#include "data/GlobleParams.h"
 #include "data/Query.h"
 #include "pools/BufferPool.h"
+#include "pools/GlobleParams.h"
 #include "pools/PoolTestSupport.h"
 
 namespace gateway {

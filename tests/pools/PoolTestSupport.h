@@ -8,7 +8,7 @@
 #include <string>
 
 #include "config/ConfigTestSupport.h"
-#include "data/GlobleParams.h"
+#include "pools/GlobleParams.h"
 
 namespace gateway::testing {
 

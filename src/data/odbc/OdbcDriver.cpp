@@ -16,7 +16,7 @@
 #include "data/ConnectionItems.h"
 #include "data/ValueText.h"
 #include "data/sqlite/SqliteTypes.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -11,7 +11,7 @@
 #include "config/Errors.h"
 #include "data/ValueText.h"
 #include "data/sqlite/SqliteTypes.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "config/Errors.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -1,4 +1,4 @@
-#include "pools/XmlDom.h"
+#include "text/XmlDom.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>
@@ -15,7 +15,7 @@
 #include <string>
 
 #include "gateway/Exception.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

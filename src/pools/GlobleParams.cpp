@@ -1,12 +1,12 @@
-#include "data/GlobleParams.h"
+#include "pools/GlobleParams.h"
 
 #include "config/GatewayConfigU.h"
 #include "config/GatewayPaths.h"
 #include "config/TraceLog.h"
 #include "data/DataController.h"
 #include "gateway/Exception.h"
-#include "pools/TextCase.h"
-#include "pools/XmlText.h"
+#include "text/TextCase.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 
@@ -76,11 +76,6 @@ void TGlobleParams::SetFactory(const std::string& code) {
   }
 }
 
-void TGlobleParams::AppendEncodedItem(std::string& list, const std::string& item) const {
-  list += Seperator;
-  list += EncodeSeparator(item, Seperator);
-}
-
 TGlobleParams& GlobleParams() {
   if (!Instance()) throw Exception("The global parameters do not exist: the library is not started");
   return *Instance();
@@ -94,11 +89,13 @@ void StartupLibrary() {
   auto params = std::make_unique<TGlobleParams>();
   params->CreateDataController();
   Instance() = std::move(params);
+  SetRequestSettings(Instance().get());
   SetTraceSwitchProvider([] { return Instance() ? Instance()->KeepLog : false; });
 }
 
 void ShutdownLibrary() {
   SetTraceSwitchProvider(nullptr);
+  SetRequestSettings(nullptr);
   Instance().reset();
 }
 

@@ -1,4 +1,4 @@
-#include "pools/XmlDom.h"
+#include "text/XmlDom.h"
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gateway/Exception.h"
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 namespace gateway {
 namespace {

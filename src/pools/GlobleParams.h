@@ -7,13 +7,17 @@
 #include <memory>
 #include <string>
 
+#include "config/RequestSettings.h"
 #include "pools/BasePool.h"
 
 namespace gateway {
 
 class TDataController;
 
-class TGlobleParams : public TBasePool {
+// The separator, the date format and the factory are kept in the
+// TRequestSettings part, which the data and configuration code read through
+// RequestSettings() while these parameters are the registered ones.
+class TGlobleParams : public TBasePool, public TRequestSettings {
  public:
   // Loads the gateway configuration for KeepLog and AutoTrunc.
   TGlobleParams();
@@ -30,15 +34,8 @@ class TGlobleParams : public TBasePool {
   // Database are cleared, so the next request looks the code up again.
   void SetFactory(const std::string& code);
 
-  // Appends the request separator, then the item with separators escaped. The
-  // separator goes first even into an empty list: callers cut the leading one.
-  void AppendEncodedItem(std::string& list, const std::string& item) const;
-
   bool IgnoreError = true;
-  std::string DateFormat;
   std::string User;
-  std::string Seperator;
-  std::string Factory;
   std::string ObjectID;
   std::string Origin;
   bool KeepLog = false;

@@ -1,7 +1,7 @@
-#include "pools/ListText.h"
+#include "text/ListText.h"
 
 #include "gateway/Exception.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -1,7 +1,7 @@
 // The global parameters: request values read (and cleared) from every
 // request, the factory lookup in the company table, and the library's
 // start-up and shut-down.
-#include "data/GlobleParams.h"
+#include "pools/GlobleParams.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "pools/XmlDom.h"
+#include "text/XmlDom.h"
 
 namespace gateway {
 

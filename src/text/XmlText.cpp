@@ -1,8 +1,8 @@
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 #include "gateway/Exception.h"
-#include "pools/ListText.h"
-#include "pools/TextCase.h"
+#include "text/ListText.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 

@@ -1,4 +1,4 @@
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 #include <algorithm>
 

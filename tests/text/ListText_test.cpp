@@ -1,4 +1,4 @@
-#include "pools/ListText.h"
+#include "text/ListText.h"
 
 #include <gtest/gtest.h>
 

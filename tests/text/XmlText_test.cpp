@@ -1,11 +1,11 @@
-#include "pools/XmlText.h"
+#include "text/XmlText.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "gateway/Exception.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 namespace {
