@@ -1,6 +1,6 @@
 // The items of an ADO- or ODBC-style connection string ("Name=Value;..."):
 // splitting with the quoting both styles use, lookup by name, joining for an
-// ODBC driver, and a form safe to show in messages (passwords masked).
+// ODBC driver, and the form that messages and logs show (passwords masked).
 #pragma once
 
 #include <string>
@@ -27,7 +27,10 @@ bool HasConnectionItem(const std::vector<ConnectionItem>& items, std::string_vie
 // Joins items for an ODBC driver, putting values that need it in braces.
 std::string JoinOdbcItems(const std::vector<ConnectionItem>& items);
 
-// The connection string with the values of password items replaced by "***".
+// The connection string as written, but for the value of every password item
+// (Password, PWD, any letter case), plain or stored scrambled, which becomes
+// "***", also inside a quoted value such as "Extended Properties". Whatever
+// writes a connection string into a message or a log writes this form.
 std::string MaskConnectionString(std::string_view text);
 
 }  // namespace gateway

@@ -9,6 +9,7 @@
 #include "config/GatewayPaths.h"
 #include "config/StoredPassword.h"
 #include "config/TraceLog.h"
+#include "data/ConnectionItems.h"
 #include "text/TextCase.h"
 
 namespace gateway {
@@ -88,9 +89,10 @@ void TDataController::RemoveQuery(TMyAdoQuery* query) {
 void TDataController::SetConnectionParam() {
   TGatewayConfig& config = GatewayConfig();
   config.LoadFromFile(GetGatewayConfigFile());
-  // The stored form is traced: its password is still encoded.
+  // The string as stored, but for its password: the stored scrambling is no
+  // secret to anyone who knows it, so neither form may reach the log.
   WriteTrace(ClassNameOf(*this), "TDataController", "SetConnectionParam",
-             "Connection.ConnectionString", config.Provider);
+             "Connection.ConnectionString", MaskConnectionString(config.Provider));
   connection_->SetConnectionString(DecodePasswordItem(config.Provider));
 }
 

@@ -43,8 +43,36 @@ TEST(ConnectionItems, SplitWithTheQuotingOfBothStyles) {
   EXPECT_EQ(FindConnectionItem(items, "extended properties"), "Command Timeout=60;X=1");
   EXPECT_EQ(JoinOdbcItems({{"Driver", "ODBC {x} Driver"}, {"PWD", "a;b"}, {"UID", "sa"}}),
             "Driver={ODBC {x}} Driver};PWD={a;b};UID=sa");
-  EXPECT_EQ(MaskConnectionString("Provider=SQLOLEDB;Password=secret;pwd=s2;User ID=sa"),
-            "Provider=SQLOLEDB;Password=***;pwd=***;User ID=sa");
+}
+
+TEST(ConnectionItems, MaskingHidesEveryPasswordAndKeepsEverythingElseAsWritten) {
+  struct Case {
+    const char* text;
+    const char* masked;
+  };
+  const Case cases[] = {
+      {"Provider=SQLOLEDB;Password=secret;pwd=s2;User ID=sa",
+       "Provider=SQLOLEDB;Password=***;pwd=***;User ID=sa"},
+      // Blanks, letter case, the order and a trailing ";" stay as stored.
+      {" Provider = SQLOLEDB.1 ;Data Source=srv,1433; PASSWORD = B0986C ;User ID=sa;",
+       " Provider = SQLOLEDB.1 ;Data Source=srv,1433; PASSWORD =***;User ID=sa;"},
+      // Quoted values end where the drivers end them, not at the first ";".
+      {"Password=\"a;b\"\"c\";X=1", "Password=***;X=1"},
+      {"Server=s;PwD={x;y}}z};UID=u", "Server=s;PwD=***;UID=u"},
+      {"Server=s;Password=\"never closed;UID=u", "Server=s;Password=***"},
+      // Whether there is a password at all is not told either.
+      {"Password=;UID=u", "Password=***;UID=u"},
+      {"Jet OLEDB:Database Password=j;Data Source=a.mdb", "Jet OLEDB:Database Password=***;Data Source=a.mdb"},
+      // The items an ODBC provider hands on inside a quoted value.
+      {"Provider=MSDASQL;Extended Properties=\"DSN=erp;UID=u;PWD=p1\";Connect Timeout=5",
+       "Provider=MSDASQL;Extended Properties=\"DSN=erp;UID=u;PWD=***\";Connect Timeout=5"},
+      {"Extended Properties='Command Timeout=60;X=1' ;Y=2", "Extended Properties='Command Timeout=60;X=1' ;Y=2"},
+      // Nothing to hide: the text comes back unchanged.
+      {"Provider=SQLite;Data Source=a.db;;Flag;Empty=", "Provider=SQLite;Data Source=a.db;;Flag;Empty="},
+      {"Password;Passwords=x;UID=pwd", "Password;Passwords=x;UID=pwd"},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MaskConnectionString(c.text), c.masked) << c.text;
 }
 
 TEST(ConnectionStrings, ExtendedPropertiesHoldWhatTheProviderDoesNotTake) {
