@@ -122,7 +122,10 @@ bool ForceDirectories(const std::string& dir) {
 }
 
 bool AppendToFile(const std::string& path, std::string_view bytes) {
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  // Logs hold statements and purchase-order data: a new file is for its owner
+  // and group only (the umask may narrow that further). An existing file keeps
+  // the mode its administrator gave it.
+  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640));
   if (file.get() < 0) return false;
   while (!bytes.empty()) {
     const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());

@@ -41,8 +41,8 @@ bool FileExists(const std::string& path);
 // Creates the directory with every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& dir);
 
-// Appends `bytes` to the file, creating it when absent; true when every byte was
-// written and the file closed without error.
+// Appends `bytes` to the file, creating it when absent with mode 0640 less the
+// umask; true when every byte was written and the file closed without error.
 bool AppendToFile(const std::string& path, std::string_view bytes);
 
 }  // namespace gateway
