@@ -10,6 +10,7 @@
 
 #include "config/Errors.h"
 #include "data/ConnectionItems.h"
+#include "data/KvAdoConnection.h"
 #include "data/Query.h"
 #include "data/DataTestSupport.h"
 
@@ -145,6 +146,41 @@ TEST(ConnectionStrings, AFailedOdbcConnectionNamesTheTargetButNeverThePassword) 
   EXPECT_NE(message.find("Server=db1"), std::string::npos) << message;
   EXPECT_NE(message.find("PWD=***"), std::string::npos) << message;
   EXPECT_EQ(message.find("TopSecret1"), std::string::npos) << message;
+}
+
+TEST(ConnectionStrings, FreeTdsTakesTheMappedSqlServerStringsAndFailsOnlyToConnect) {
+  testing_data::OdbcTestDriver();  // registers FreeTDS too
+  const testing_data::ClosedPort port;
+  const std::string server = "127.0.0.1," + port.Text();
+  const std::string strings[] = {
+      "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=Secret1;"
+      "Initial Catalog=ERP;Data Source=" + server + ";Connect Timeout=2",
+      "Provider=SQLNCLI11;Data Source=" + server + ";Initial Catalog=ERP;User ID=sa;"
+      "Password=Secret1;Application Name=gateway;Connect Timeout=2",
+      "Provider=MSOLEDBSQL;Data Source=" + server + ";Initial Catalog=ERP;User ID=sa;"
+      "Password=Secret1;Connect Timeout=2",
+      "Provider=MSDASQL;Driver=FreeTDS;Server=127.0.0.1;Port=" + port.Text() +
+          ";Database=ERP;UID=sa;PWD=Secret1;Connect Timeout=2",
+  };
+  for (const std::string& text : strings) {
+    SCOPED_TRACE(text);
+    TKvADOConnection connection;
+    connection.SetConnectionString(text);
+    try {
+      connection.Open();
+      ADD_FAILURE() << "connected to a port where nothing listens";
+    } catch (const EDatabaseError& error) {
+      // The driver was found and took every item: it gave up on the network
+      // (SQLSTATE class 08), not on loading (01000, IM...) or on an item (HY...).
+      ASSERT_FALSE(error.Entries().empty()) << error.Message();
+      for (const DatabaseErrorEntry& entry : error.Entries()) {
+        EXPECT_EQ(entry.Message.rfind("[08", 0), 0u) << entry.Message;
+      }
+      EXPECT_NE(error.Message().find("[FreeTDS]"), std::string::npos) << error.Message();
+      EXPECT_NE(error.Message().find("PWD=***"), std::string::npos) << error.Message();
+      EXPECT_EQ(error.Message().find("Secret1"), std::string::npos) << error.Message();
+    }
+  }
 }
 
 TEST(ConnectionStrings, AQueryMayCarryItsOwnConnectionString) {

@@ -1,11 +1,15 @@
 // Shared pieces of the data-layer tests: a fresh temporary folder, database
-// files made with SQLite's own API, the SQLite ODBC driver registered in a
-// private odbcinst.ini, and the connection string of a test database for each
-// driver.
+// files made with SQLite's own API, the SQLite ODBC and FreeTDS drivers
+// registered in a private odbcinst.ini, a loopback port where nothing listens,
+// and the connection string of a test database for each driver.
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -50,9 +54,9 @@ inline void RunSqlite(const std::string& file, const std::string& script) {
   if (rc != SQLITE_OK) throw std::runtime_error("script failed: " + message);
 }
 
-// Registers the SQLite ODBC driver under the name it returns, in an
-// odbcinst.ini of a folder of its own that unixODBC is pointed at; done once
-// per process, before the first ODBC call.
+// Registers the SQLite ODBC driver under the name it returns, and FreeTDS
+// under its own name, in an odbcinst.ini of a folder of its own that unixODBC
+// is pointed at; done once per process, before the first ODBC call.
 inline const std::string& OdbcTestDriver() {
   static const std::string name = [] {
     static TempFolder folder;
@@ -62,7 +66,10 @@ inline const std::string& OdbcTestDriver() {
     std::fputs(
         "[GatewayTestSQLite]\n"
         "Description=SQLite for the gateway tests\n"
-        "Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n",
+        "Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
+        "[FreeTDS]\n"
+        "Description=FreeTDS, the driver SQL Server providers are mapped to\n"
+        "Driver=/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so\n",
         out);
     std::fclose(out);
     ::setenv("ODBCSYSINI", folder.Path().c_str(), 1);
@@ -71,6 +78,34 @@ inline const std::string& OdbcTestDriver() {
   }();
   return name;
 }
+
+// A loopback TCP port where nothing listens: bound, so that nobody else takes
+// it, but never listening, so that a connection is refused at once.
+class ClosedPort {
+ public:
+  ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      if (fd_ >= 0) ::close(fd_);
+      throw std::runtime_error("cannot bind a loopback port");
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~ClosedPort() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ClosedPort(const ClosedPort&) = delete;
+  ClosedPort& operator=(const ClosedPort&) = delete;
+  std::string Text() const { return std::to_string(port_); }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
 
 enum class DriverKind { kSqlite, kOdbc };
 

@@ -2,9 +2,6 @@
 // statuses, messages, and requests run through the built module in a
 // temporary gateway root.
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -16,8 +13,7 @@
 #include <vector>
 
 #include "config/ConfigTestSupport.h"
-
-extern char** environ;
+#include "tools/HostProgram.h"
 
 namespace gateway::host {
 namespace {
@@ -34,47 +30,6 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the built host with `arguments`, standard input read from `input_file`
-// (or empty), standard output and error caught in files of `folder`.
-Outcome RunHostProgram(const TempFolder& folder, const std::vector<std::string>& arguments,
-                       const std::string& input_file = "/dev/null") {
-  const std::string out_path = folder.Path("host.stdout");
-  const std::string err_path = folder.Path("host.stderr");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, input_file.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  std::vector<std::string> all{GATEWAY_HOST_PATH};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  Outcome outcome;
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << argv[0];
-    return outcome;
-  }
-  int wait_status = 0;
-  waitpid(pid, &wait_status, 0);
-  outcome.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  outcome.out = ReadFile(out_path);
-  outcome.err = ReadFile(err_path);
-  return outcome;
 }
 
 size_t CountOf(const std::string& text, const std::string& part) {
