@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev sqlite3 # embedded database driver; the shell is the benchmark baseline
   unixodbc-dev odbcinst  # ODBC driver manager for the production driver
   libsqliteodbc          # an ODBC driver the tests can run the ODBC path through
+  tdsodbc                # FreeTDS, the ODBC driver SQL Server providers are mapped to
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
 )
@@ -18,10 +19,17 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
+SUDO=""
+[[ $(id -u) -ne 0 ]] && SUDO="sudo"
+
 if ((${#missing[@]})); then
-  SUDO=""
-  [[ $(id -u) -ne 0 ]] && SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The SQL Server providers are mapped to the ODBC driver named "FreeTDS".
+# Debian's package registers it unless told not to; register it then.
+if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1; then
+  $SUDO odbcinst -i -d -f /usr/share/tdsodbc/odbcinst.ini >/dev/null
 fi
