@@ -63,13 +63,16 @@ TEST(ConnectionItems, MaskingHidesEveryPasswordAndKeepsEverythingElseAsWritten) 
       {"Server=s;Password=\"never closed;UID=u", "Server=s;Password=***"},
       // Whether there is a password at all is not told either.
       {"Password=;UID=u", "Password=***;UID=u"},
-      {"Jet OLEDB:Database Password=j;Data Source=a.mdb", "Jet OLEDB:Database Password=***;Data Source=a.mdb"},
+      {"Jet OLEDB:Database Password=j;Data Source=a.mdb",
+       "Jet OLEDB:Database Password=***;Data Source=a.mdb"},
       // The items an ODBC provider hands on inside a quoted value.
       {"Provider=MSDASQL;Extended Properties=\"DSN=erp;UID=u;PWD=p1\";Connect Timeout=5",
        "Provider=MSDASQL;Extended Properties=\"DSN=erp;UID=u;PWD=***\";Connect Timeout=5"},
-      {"Extended Properties='Command Timeout=60;X=1' ;Y=2", "Extended Properties='Command Timeout=60;X=1' ;Y=2"},
+      {"Extended Properties='Command Timeout=60;X=1' ;Y=2",
+       "Extended Properties='Command Timeout=60;X=1' ;Y=2"},
       // Nothing to hide: the text comes back unchanged.
-      {"Provider=SQLite;Data Source=a.db;;Flag;Empty=", "Provider=SQLite;Data Source=a.db;;Flag;Empty="},
+      {"Provider=SQLite;Data Source=a.db;;Flag;Empty=",
+       "Provider=SQLite;Data Source=a.db;;Flag;Empty="},
       {"Password;Passwords=x;UID=pwd", "Password;Passwords=x;UID=pwd"},
       {"", ""},
   };

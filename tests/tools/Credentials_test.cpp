@@ -60,7 +60,9 @@ class CredentialsTest : public ::testing::Test {
     gateway::testing_data::OdbcTestDriver();
   }
 
-  std::string Root(const std::string& relative = "") const { return folder_.Path("root/" + relative); }
+  std::string Root(const std::string& relative = "") const {
+    return folder_.Path("root/" + relative);
+  }
 
   // Runs the host once with the case's configuration, the trace left on by
   // default; returns everything the run wrote and printed, by where it is.
@@ -93,31 +95,52 @@ TEST_F(CredentialsTest, NoFormOfThePasswordReachesAnyLogResponseOrOutput) {
   const std::string scrambled = EncodeSQLSa(kSecret);
   const std::string secret = kSecret;
   const gateway::testing_data::ClosedPort port;
-  const std::string sqlite_odbc = "Provider=MSDASQL;Driver=" +
-                                  gateway::testing_data::OdbcTestDriver() + ";Database=" + Root();
+  const std::string sqlite_odbc =
+      "Provider=MSDASQL;Driver=" + gateway::testing_data::OdbcTestDriver() + ";Database=" + Root();
   const std::string freetds = "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;";
   const std::string server = "Initial Catalog=ERP;Data Source=127.0.0.1," + port.Text();
   const Case cases[] = {
-      {"stored password, SQLite", "Provider=SQLite;Data Source=erp.db;Password=" + scrambled,
-       "Provider=SQLite;Data Source=erp.db;Password=***", {}, {"<Row ", "<Status>0</Status>"}},
+      {"stored password, SQLite",
+       "Provider=SQLite;Data Source=erp.db;Password=" + scrambled,
+       "Provider=SQLite;Data Source=erp.db;Password=***",
+       {},
+       {"<Row ", "<Status>0</Status>"}},
       {"plain text where the stored form belongs: an error report",
        "Provider=SQLite;Data Source=erp.db;pAsSwOrD=" + secret,
-       "Provider=SQLite;Data Source=erp.db;pAsSwOrD=***", {}, {"<Row ", "解析 Sa 时发生错误!"}},
-      {"plain PWD in braces, ODBC", sqlite_odbc + "erp.db;pWd={" + secret + "}",
-       sqlite_odbc + "erp.db;pWd=***", {}, {"<Row ", "<Status>0</Status>"}},
-      {"stored password, ODBC", sqlite_odbc + "erp.db; PASSWORD = " + scrambled + " ;",
-       sqlite_odbc + "erp.db; PASSWORD =***;", {}, {"<Row ", "<Status>0</Status>"}},
-      {"bad statement, SQLite", "Provider=SQLite;Data Source=broken.db;PWD=" + scrambled,
-       "Provider=SQLite;Data Source=broken.db;PWD=***", {}, {"<Status>-1</Status>"}},
-      {"bad statement, ODBC", sqlite_odbc + "broken.db;Password=" + secret,
-       sqlite_odbc + "broken.db;Password=***", {}, {"<Status>-1</Status>"}},
+       "Provider=SQLite;Data Source=erp.db;pAsSwOrD=***",
+       {},
+       {"<Row ", "解析 Sa 时发生错误!"}},
+      {"plain PWD in braces, ODBC",
+       sqlite_odbc + "erp.db;pWd={" + secret + "}",
+       sqlite_odbc + "erp.db;pWd=***",
+       {},
+       {"<Row ", "<Status>0</Status>"}},
+      {"stored password, ODBC",
+       sqlite_odbc + "erp.db; PASSWORD = " + scrambled + " ;",
+       sqlite_odbc + "erp.db; PASSWORD =***;",
+       {},
+       {"<Row ", "<Status>0</Status>"}},
+      {"bad statement, SQLite",
+       "Provider=SQLite;Data Source=broken.db;PWD=" + scrambled,
+       "Provider=SQLite;Data Source=broken.db;PWD=***",
+       {},
+       {"<Status>-1</Status>"}},
+      {"bad statement, ODBC",
+       sqlite_odbc + "broken.db;Password=" + secret,
+       sqlite_odbc + "broken.db;Password=***",
+       {},
+       {"<Status>-1</Status>"}},
       {"bad driver",
        "Provider=SQLOLEDB;Driver={No Such Driver};Data Source=127.0.0.1;User ID=sa;Password=" +
            scrambled,
        "Provider=SQLOLEDB;Driver={No Such Driver};Data Source=127.0.0.1;User ID=sa;Password=***",
-       {}, {"Can't open lib 'No Such Driver'", "PWD=***"}},
-      {"failed connect", freetds + "Password=" + scrambled + ";" + server + ";Connect Timeout=2",
-       freetds + "Password=***;" + server + ";Connect Timeout=2", {}, {"[FreeTDS]", "PWD=***"}},
+       {},
+       {"Can't open lib 'No Such Driver'", "PWD=***"}},
+      {"failed connect",
+       freetds + "Password=" + scrambled + ";" + server + ";Connect Timeout=2",
+       freetds + "Password=***;" + server + ";Connect Timeout=2",
+       {},
+       {"[FreeTDS]", "PWD=***"}},
       {"failed connect in Initialize, ODBC string given in Extended Properties",
        "Provider=MSDASQL;Extended Properties=\"Driver=FreeTDS;Server=127.0.0.1;Port=" +
            port.Text() + ";UID=sa;Pwd=" + secret + "\"",
@@ -137,10 +160,10 @@ TEST_F(CredentialsTest, NoFormOfThePasswordReachesAnyLogResponseOrOutput) {
       }
       everything += text;
     }
-    EXPECT_NE(ReadFile(Root("Bin/Log/PurchaseOrder.Log"))
-                  .find("[Prop  ] = Connection.ConnectionString \r\n[Value ] = " + c.traced +
-                        " \r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        ReadFile(Root("Bin/Log/PurchaseOrder.Log"))
+            .find("[Prop  ] = Connection.ConnectionString \r\n[Value ] = " + c.traced + " \r\n"),
+        std::string::npos)
         << ReadFile(Root("Bin/Log/PurchaseOrder.Log"));
     for (const std::string& shown : c.shows) {
       EXPECT_NE(everything.find(shown), std::string::npos) << shown << " in:\n" << everything;
