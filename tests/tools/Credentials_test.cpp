@@ -12,7 +12,7 @@
 #include "config/ConfigTestSupport.h"
 #include "config/StoredPassword.h"
 #include "data/DataTestSupport.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 #include "tools/HostProgram.h"
 
 namespace gateway::host {
