@@ -1,5 +1,5 @@
 // IBusiness: a business object as a host drives it, its operator list, and
-// the two functions a business-object module exports. Texts are UTF-8; every
+// the functions a business-object module exports. Texts are UTF-8; every
 // failure that reaches the host is a gateway::Exception.
 #pragma once
 
@@ -54,8 +54,23 @@ extern "C" {
 using GetOperatersFunction = void (*)(gateway::IBusiness** business);
 // Ends a business object made by GetOperaters, with its operators and pools.
 using FreeBusinessFunction = void (*)(gateway::IBusiness* business);
+
+// Optional exports: a host looks them up and does without when a module
+// lacks them (modules of earlier releases export only the two above).
+// The module's version (GATEWAY_VERSION when it was built), a static text.
+using GetModuleVersionFunction = const char* (*)();
+// Receives one warning of the module as one line of UTF-8 text: something the
+// module carries on without but a person should see (a missing configuration
+// or metadata file, a request element it does not read). The text is valid
+// only during the call; the handler must not raise.
+using WarningHandler = void (*)(const char* text);
+// Makes the module pass its warnings (which it also writes to its trace log)
+// to `handler`; nullptr stops it.
+using SetWarningHandlerFunction = void (*)(WarningHandler handler);
 }
 
 // The exported names, for dlsym.
 inline constexpr const char kGetOperatersSymbol[] = "GetOperaters";
 inline constexpr const char kFreeBusinessSymbol[] = "FreeBusiness";
+inline constexpr const char kGetModuleVersionSymbol[] = "GetModuleVersion";
+inline constexpr const char kSetWarningHandlerSymbol[] = "SetWarningHandler";

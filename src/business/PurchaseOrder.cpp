@@ -1,11 +1,14 @@
-// The module's export: GetOperaters hands a host a new purchase-order business
-// object, FreeBusiness ends one. Loading the module runs the library's
-// start-up steps and unloading runs its shut-down steps.
+// The module's exports: GetOperaters hands a host a new purchase-order business
+// object, FreeBusiness ends one; GetModuleVersion and SetWarningHandler serve
+// hosts that know them. Loading the module runs the library's start-up steps
+// and unloading runs its shut-down steps.
 #include "business/PurchaseOrder.h"
 
 #include "business/Boundary.h"
 #include "business/PurchaseOrderBusiness.h"
+#include "config/Warnings.h"
 #include "gateway/IBusiness.h"
+#include "gateway/Version.h"
 #include "pools/GlobleParams.h"
 
 namespace {
@@ -43,5 +46,9 @@ GATEWAY_API void FreeBusiness(gateway::IBusiness* business) {
     std::unique_ptr<gateway::TBusinessBase> ended(static_cast<gateway::TBusinessBase*>(business));
   });
 }
+
+GATEWAY_API const char* GetModuleVersion() { return GATEWAY_VERSION; }
+
+GATEWAY_API void SetWarningHandler(WarningHandler handler) { gateway::SetWarningSink(handler); }
 
 }  // extern "C"

@@ -8,4 +8,6 @@
 extern "C" {
 GATEWAY_API void GetOperaters(gateway::IBusiness** business);
 GATEWAY_API void FreeBusiness(gateway::IBusiness* business);
+GATEWAY_API const char* GetModuleVersion();
+GATEWAY_API void SetWarningHandler(WarningHandler handler);
 }

@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "config/ConfigTestSupport.h"
 #include "gateway/IBusiness.h"
+#include "gateway/Version.h"
 
 namespace {
 
@@ -54,7 +56,9 @@ class ModuleTest : public ::testing::Test {
   FreeBusinessFunction free_business_ = nullptr;
 };
 
-TEST_F(ModuleTest, ExportsOnlyItsTwoFunctions) {
+// The two functions every host uses and the two optional ones (the version
+// and the warning handler); nothing else.
+TEST_F(ModuleTest, ExportsOnlyItsFourFunctions) {
   const std::string command = "nm -D --defined-only '" + root_.Path("Bin/PurchaseOrder.so") + "'";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   ASSERT_NE(pipe, nullptr);
@@ -65,7 +69,33 @@ TEST_F(ModuleTest, ExportsOnlyItsTwoFunctions) {
     // The exception type's RTTI and vtable are shared on purpose: hosts catch it.
     if (text.find(" T ") != std::string::npos) functions += text.substr(text.rfind(' ') + 1);
   }
-  EXPECT_EQ(functions, "FreeBusiness\nGetOperaters\n");
+  EXPECT_EQ(functions, "FreeBusiness\nGetModuleVersion\nGetOperaters\nSetWarningHandler\n");
+}
+
+TEST_F(ModuleTest, ReportsItsVersionAndPassesWarningsToTheHost) {
+  auto version =
+      reinterpret_cast<GetModuleVersionFunction>(dlsym(handle_, kGetModuleVersionSymbol));
+  auto set_handler =
+      reinterpret_cast<SetWarningHandlerFunction>(dlsym(handle_, kSetWarningHandlerSymbol));
+  ASSERT_NE(version, nullptr);
+  ASSERT_NE(set_handler, nullptr);
+  EXPECT_STREQ(version(), GATEWAY_VERSION);
+
+  static std::vector<std::string> warnings;
+  warnings.clear();
+  set_handler([](const char* text) { warnings.emplace_back(text); });
+  // This root has no GatewayConfig.ini: Initialize says so.
+  gateway::IBusiness* business = NewBusiness();
+  business->Initialize("<Params/>");
+  set_handler(nullptr);
+  business->Initialize("<Params/>");
+  free_business_(business);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0].rfind("no configuration: GatewayConfig.ini is not in the gateway root " +
+                                  root_.Path() + "/",
+                              0),
+            0u)
+      << warnings[0];
 }
 
 TEST_F(ModuleTest, HelpRunsEndToEndThroughThePublicInterfaces) {

@@ -1,5 +1,6 @@
 // Small helpers for the configuration tests: a fresh temporary folder, an
-// environment variable and the library location set for one test and put back.
+// environment variable and the library location set for one test and put
+// back, and the library's warnings collected.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +11,10 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "config/ModulePath.h"
+#include "config/Warnings.h"
 
 namespace gateway::testing {
 
@@ -69,6 +72,30 @@ class ScopedModulePath {
   ~ScopedModulePath() { SetModulePathForTesting(""); }
   ScopedModulePath(const ScopedModulePath&) = delete;
   ScopedModulePath& operator=(const ScopedModulePath&) = delete;
+};
+
+// Collects the library's warnings (what a host's handler would receive) until
+// destroyed.
+class CapturedWarnings {
+ public:
+  CapturedWarnings() {
+    Lines().clear();
+    SetWarningSink([](const char* text) { Lines().emplace_back(text); });
+  }
+  ~CapturedWarnings() {
+    SetWarningSink(nullptr);
+    Lines().clear();
+  }
+  CapturedWarnings(const CapturedWarnings&) = delete;
+  CapturedWarnings& operator=(const CapturedWarnings&) = delete;
+
+  const std::vector<std::string>& Warnings() const { return Lines(); }
+
+ private:
+  static std::vector<std::string>& Lines() {
+    static std::vector<std::string> lines;
+    return lines;
+  }
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
