@@ -3,9 +3,11 @@
 #include <filesystem>
 
 #include "business/Boundary.h"
+#include "config/ClassName.h"
 #include "config/GatewayPaths.h"
 #include "config/ModulePath.h"
 #include "config/ObjectBase.h"
+#include "config/Warnings.h"
 #include "config/XmlFileText.h"
 #include "pools/GlobleParams.h"
 #include "text/XmlText.h"
@@ -35,6 +37,14 @@ int32_t TBusinessBase::QueryInterface(const Guid& iid, void** object) {
 
 int32_t TBusinessBase::Initialize(const std::string& params) {
   return RunAtBoundary([&] {
+    // Said first: without the file a factory in the parameters cannot be
+    // looked up, and the failure that follows does not say why.
+    const std::string config = GetGatewayConfigFile();
+    if (config.empty() || !FileExists(config)) {
+      WriteWarning(ClassNameOf(*this), "TBusinessBase", "Initialize",
+                   "no configuration: GatewayConfig.ini is not in " + DescribeGatewayRoot() +
+                       ", so no database connection is configured and tracing is off");
+    }
     ApplyParams(params);
     InitializeOperaters();
     LoadMetadata();
@@ -60,8 +70,19 @@ std::string TBusinessBase::GetObjectName() const {
 }
 
 void TBusinessBase::LoadMetadata() {
-  const std::string file = GetObjectXmlFile(GetObjectName());
-  if (file.empty() || !FileExists(file)) return;
+  const std::string name = GetObjectName();
+  const std::string file = GetObjectXmlFile(name);
+  if (file.empty() || !FileExists(file)) {
+    std::string looked_for;
+    for (const std::string& candidate : ObjectXmlCandidates(name)) {
+      looked_for += (looked_for.empty() ? "" : " and ") + candidate;
+    }
+    WriteWarning(ClassNameOf(*this), "TBusinessBase", "LoadMetadata",
+                 "no metadata for " + name + " in " + DescribeGatewayRoot() +
+                     (looked_for.empty() ? "" : ": looked for " + looked_for) +
+                     "; the object has no properties and Help describes it empty");
+    return;
+  }
   property_list_->LoadFromFile(file);
   object_help_->LoadFromXML(ReadXmlFileText(file));
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "config/ModulePath.h"
 #include "text/TextCase.h"
@@ -71,14 +72,23 @@ std::string GetGatewayConfigFile() {
 }
 
 std::string GetObjectXmlFile(std::string_view name) {
+  for (std::string& candidate : ObjectXmlCandidates(name)) {
+    if (FileExists(candidate)) return std::move(candidate);
+  }
+  return {};
+}
+
+std::vector<std::string> ObjectXmlCandidates(std::string_view name) {
   const std::string root = GetGatewayRoot();
   if (root.empty()) return {};
   const std::string file = std::string(name) + ".xml";
-  for (const char* folder : {"Modi/Obj/", "Obj/"}) {
-    std::string candidate = root + folder + file;
-    if (FileExists(candidate)) return candidate;
-  }
-  return {};
+  return {root + "Modi/Obj/" + file, root + "Obj/" + file};
+}
+
+std::string DescribeGatewayRoot() {
+  const std::string root = GetGatewayRoot();
+  if (root.empty()) return "no gateway root (the module's own location is unknown)";
+  return "the gateway root " + root + " (derived from the module " + ModulePath() + ")";
 }
 
 std::string GetTraceLogFile() {

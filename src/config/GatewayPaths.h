@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gateway {
 
@@ -21,6 +22,13 @@ std::string GetGatewayConfigFile();
 // ROOT/Modi/Obj/NAME.xml when that file exists, else ROOT/Obj/NAME.xml when that
 // exists, else empty.
 std::string GetObjectXmlFile(std::string_view name);
+
+// The files GetObjectXmlFile looks for, in its order (none when the root is unknown).
+std::vector<std::string> ObjectXmlCandidates(std::string_view name);
+
+// Where the gateway root came from, for messages about files not found there:
+// "the gateway root /r/ (derived from the module /r/Bin/M.so)".
+std::string DescribeGatewayRoot();
 
 // LIBDIR/Log/ + the library's file name with its extension replaced by ".Log".
 std::string GetTraceLogFile();

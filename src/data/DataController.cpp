@@ -88,11 +88,22 @@ void TDataController::RemoveQuery(TMyAdoQuery* query) {
 
 void TDataController::SetConnectionParam() {
   TGatewayConfig& config = GatewayConfig();
-  config.LoadFromFile(GetGatewayConfigFile());
+  const std::string file = GetGatewayConfigFile();
+  config.LoadFromFile(file);
   // The string as stored, but for its password: the stored scrambling is no
   // secret to anyone who knows it, so neither form may reach the log.
   WriteTrace(ClassNameOf(*this), "TDataController", "SetConnectionParam",
              "Connection.ConnectionString", MaskConnectionString(config.Provider));
+  // Said here, where the file is known: the connection would only find that
+  // the string names no provider.
+  if (Trim(config.Provider).empty()) {
+    if (file.empty() || !FileExists(file)) {
+      throw EDatabaseError("No database connection is configured: GatewayConfig.ini is not in " +
+                           DescribeGatewayRoot());
+    }
+    throw EDatabaseError("No database connection is configured: " + file +
+                         " has no Provider in its [Connection] section");
+  }
   connection_->SetConnectionString(DecodePasswordItem(config.Provider));
 }
 

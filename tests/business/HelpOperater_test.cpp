@@ -121,6 +121,30 @@ TEST_F(HelpOperaterTest, APurchaseOrderWithoutMetadataListsItsOperatorsAndTheHea
   EXPECT_NE(help.GetOutputPool()->GetXML().find(PoolText(help, 0)), std::string::npos);
 }
 
+TEST_F(HelpOperaterTest, MissingConfigurationAndMetadataAreWarnedAboutByName) {
+  testing::CapturedWarnings captured;
+  TPurchaseOrderBusiness business;
+  business.Initialize("<Params/>");
+  const std::string root = root_.Path() + "/";
+  const std::string derived =
+      "the gateway root " + root + " (derived from the module " + root + "Bin/PurchaseOrder.so)";
+  EXPECT_EQ(captured.Warnings(),
+            (std::vector<std::string>{
+                "no configuration: GatewayConfig.ini is not in " + derived +
+                    ", so no database connection is configured and tracing is off",
+                "no metadata for PurchaseOrder in " + derived + ": looked for " + root +
+                    "Modi/Obj/PurchaseOrder.xml and " + root +
+                    "Obj/PurchaseOrder.xml; the object has no properties and Help describes it "
+                    "empty"}));
+
+  // With both files there, nothing is said.
+  testing::WriteFile(root_.Path("GatewayConfig.ini"), "[Options]\nKeepLog=0\n");
+  WriteMetadata("<PurchaseOrder ID=\"PO\"><PropertyList/></PurchaseOrder>");
+  testing::CapturedWarnings again;
+  business.Initialize("<Params/>");
+  EXPECT_EQ(again.Warnings(), std::vector<std::string>{});
+}
+
 TEST_F(HelpOperaterTest, APurchaseOrderWithMetadataIsDescribedExactly) {
   WriteMetadata(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"

@@ -12,6 +12,7 @@
 
 #include "config/DateTimeFormat.h"
 #include "config/Errors.h"
+#include "config/GatewayConfigU.h"
 #include "config/StoredPassword.h"
 #include "data/ControllerTestSupport.h"
 #include "data/DataSet.h"
@@ -350,6 +351,29 @@ const auto kDrivers = ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc);
 std::string DriverLabel(const ::testing::TestParamInfo<DriverKind>& param) {
   return testing_data::DriverName(param.param);
 }
+// Without a connection string the failure says which file was looked for and
+// where the gateway root came from, not only that nothing names a provider.
+TEST(DataControllerConfiguration, AMissingConnectionNamesTheFileAndTheRoot) {
+  GatewayRoot root;
+  GatewayConfig() = TGatewayConfig();
+  StartupLibrary();
+  const std::string missing = Failure<EDatabaseError>([] {
+                                GlobleParams().DataController()->QueryData("select 1");
+                              }).Message();
+  EXPECT_TRUE(Contains(missing, "GatewayConfig.ini is not in the gateway root " + root.Path() +
+                                    "/ (derived from the module " +
+                                    root.Path("Bin/PurchaseOrder.so") + ")"))
+      << missing;
+
+  testing::WriteFile(root.Path("GatewayConfig.ini"), "[Options]\nKeepLog=0\n");
+  const std::string empty = Failure<EDatabaseError>([] {
+                              GlobleParams().DataController()->QueryData("select 1");
+                            }).Message();
+  EXPECT_TRUE(Contains(
+      empty, root.Path("GatewayConfig.ini") + " has no Provider in its [Connection] section"))
+      << empty;
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, DataControllerTest, kDrivers, DriverLabel);
 INSTANTIATE_TEST_SUITE_P(Drivers, DistinctSelectTest, kDrivers, DriverLabel);
 
