@@ -2,6 +2,7 @@
 
 #include "business/BaseOperater.h"
 #include "business/GetDataOperater.h"
+#include "business/RequestSpelling.h"
 #include "pools/ConditionPools.h"
 #include "pools/DataPool.h"
 #include "pools/GlobleParams.h"
@@ -18,6 +19,7 @@ void TInputPool::FromXML(const std::string& xml) {
   const XmlDocument document = LoadNormalizedXml(xml);
   const XmlNode root = document.DocumentElement();
   if (root.IsNull()) return;
+  WarnAboutMisspelledElements(root);
 
   // Elements that an existing sub-pool takes need no new one.
   for (int i = 0; i < Pools().Count(); ++i) {
