@@ -94,6 +94,11 @@ TEST(GatewayHostEncoding, CharactersGb2312CannotHoldBecomeCharacterReferences) {
   const Case cases[] = {
       {"\xED\x95\x9C", "&#xD55C;"},       // a Hangul syllable
       {"\xF0\x9F\x98\x80", "&#x1F600;"},  // an emoji, beyond the 16-bit range
+      // In GBK (D1 75) and so in CP936, but not in GB2312: a strict reader of a
+      // document declared GB2312 would refuse those bytes.
+      {"\xE8\xA3\xBD", "&#x88FD;"},  // 製
+      {"\xC2\xB7", "&#x00B7;"},      // a middle dot
+      {"\xE2\x82\xAC", "&#x20AC;"},  // the euro sign (CP936's 0x80)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reference);

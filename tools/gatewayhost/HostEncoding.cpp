@@ -126,16 +126,19 @@ std::string EncodeResponse(std::string_view utf8, ResponseEncoding encoding) {
 
   const std::string declared = RewriteDeclaredEncoding(utf8, "GB2312");
   if (!IsValidUtf8(declared)) throw EncodingError("the response is not valid UTF-8 text");
-  // CP936 (GBK) is the superset of GB2312 that legacy peers read under that name.
-  // A character it cannot hold is written as an XML character reference: the
-  // module has already marked the orders of a GetData response as handed
-  // over, so refusing the response here would lose them. The response's own
-  // markup is ASCII, so a reference only ever stands in text or a value.
+  // Only GB2312's own codes are written, so the bytes are what the declaration
+  // says and a strict reader takes them (CP936 would add codes GB2312 lacks,
+  // such as D1 75 for U+88FD). A character GB2312 cannot hold is written as an
+  // XML character reference, which stands for that character in a document
+  // of any encoding: the module has already marked the orders of a GetData
+  // response as handed over, so refusing the response here would lose them.
+  // The response's own markup is ASCII, so a reference only ever stands in
+  // text or a value.
   std::string bytes;
   bytes.reserve(declared.size());
   std::string_view rest(declared);
   while (true) {
-    const size_t bad = Convert(rest, "UTF-8", "CP936", &bytes);
+    const size_t bad = Convert(rest, "UTF-8", "GB2312", &bytes);
     if (bad == kConverted || bad >= rest.size()) break;
     rest.remove_prefix(bad);
     bytes += "&#x" + Hex(CodePointAt(rest), 4) + ";";

@@ -29,8 +29,8 @@ std::string DecodeRequestBytes(std::string_view bytes);
 std::string RewriteDeclaredEncoding(std::string_view xml, std::string_view encoding);
 
 // A UTF-8 response as the bytes to write. UTF-8 leaves it unchanged; GB2312
-// rewrites the declaration and converts to CP936, writing a character CP936
-// cannot represent as an XML character reference (&#xD55C;).
+// rewrites the declaration and converts to GB2312 (EUC-CN) strictly, writing a
+// character GB2312 cannot represent as an XML character reference (&#x88FD;).
 std::string EncodeResponse(std::string_view utf8, ResponseEncoding encoding);
 
 }  // namespace gateway::host
