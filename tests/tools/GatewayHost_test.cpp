@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config/ConfigTestSupport.h"
+#include "gateway/Version.h"
 #include "tools/HostProgram.h"
 
 namespace gateway::host {
@@ -49,7 +50,8 @@ TEST_F(GatewayHostProgram, HelpExplainsEverythingOnStandardOutput) {
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.err, "");
   for (const char* part : {"--library", "--init-file", "--operator", "--output-dir",
-                           "response-N.xml", "--encoding", "GB2312", "Exit status"})
+                           "response-N.xml", "--encoding", "GB2312", "&#x88FD;", "--view",
+                           "--view-rows", "--version", "warning", "Exit status", "\n  3  "})
     EXPECT_NE(outcome.out.find(part), std::string::npos) << part;
 }
 
@@ -100,13 +102,34 @@ TEST_F(GatewayHostProgram, FailuresPrintOneLineAndExit1) {
   }
 }
 
-// A temporary gateway root with the built module in Bin/ and a metadata file:
-// the module finds its configuration and metadata from its own location.
+TEST_F(GatewayHostProgram, VersionNamesTheHostAndTheModule) {
+  const Outcome host = RunHostProgram(folder_, {"--version"});
+  EXPECT_EQ(host.status, 0);
+  EXPECT_EQ(host.out, std::string("gatewayhost ") + GATEWAY_VERSION + "\n");
+  EXPECT_EQ(host.err, "");
+
+  const Outcome both = RunHostProgram(folder_, {"--version", "--library", GATEWAY_MODULE_PATH});
+  EXPECT_EQ(both.status, 0) << both.err;
+  EXPECT_EQ(both.out, std::string("gatewayhost ") + GATEWAY_VERSION + "\nmodule " +
+                          GATEWAY_MODULE_PATH + " " + GATEWAY_VERSION + "\n");
+
+  WriteFile(folder_.Path("NotAModule.so"), "plain text");
+  const Outcome none =
+      RunHostProgram(folder_, {"--version", "--library", folder_.Path("NotAModule.so")});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err.rfind("gatewayhost: cannot load module: ", 0), 0u) << none.err;
+}
+
+// A temporary gateway root with the built module in Bin/, its configuration
+// (whose database does not exist) and a metadata file: the module finds them
+// from its own location.
 class GatewayHostRun : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directories(folder_.Path("Bin"));
     std::filesystem::copy_file(GATEWAY_MODULE_PATH, Module());
+    WriteFile(folder_.Path("GatewayConfig.ini"),
+              "[Options]\nKeepLog=1\n[Connection]\nProvider=Provider=SQLite;Data Source=erp.db\n");
     WriteFile(folder_.Path("Obj/PurchaseOrder.xml"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
               "<PurchaseOrder ID=\"PO\" Name=\"采购单\" "
@@ -165,16 +188,18 @@ TEST_F(GatewayHostRun, Gb2312ResponseSaysSoAndHoldsGb2312Bytes) {
 }
 
 TEST_F(GatewayHostRun, CharacterGb2312CannotHoldIsWrittenAsAReference) {
-  // A Hangul syllable in the object's name reaches the Help response; the
-  // response is still written, since a GetData response has already marked
-  // its orders.
-  WriteFile(folder_.Path("Obj/PurchaseOrder.xml"),
-            "<PurchaseOrder ID=\"PO\" Name=\"\xED\x95\x9C\"><PropertyList/></PurchaseOrder>");
+  // A Hangul syllable and a traditional form (in GBK, not in GB2312) in the
+  // object's name reach the Help response; the response is still written,
+  // since a GetData response has already marked its orders.
+  WriteFile(
+      folder_.Path("Obj/PurchaseOrder.xml"),
+      "<PurchaseOrder ID=\"PO\" Name=\"\xED\x95\x9C\xE8\xA3\xBD\"><PropertyList/></PurchaseOrder>");
   const Outcome outcome = RunHostProgram(
       folder_, {"--library", Module(), "--operator", "Help", "--encoding", "GB2312", "--output",
                 folder_.Path("response.xml"), folder_.Path("request.xml")});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(ReadFile(folder_.Path("response.xml")).find("Name=\"&#xD55C;\""), std::string::npos);
+  EXPECT_NE(ReadFile(folder_.Path("response.xml")).find("Name=\"&#xD55C;&#x88FD;\""),
+            std::string::npos);
 }
 
 TEST_F(GatewayHostRun, SeveralRequestsRunInOrderThroughOneOperator) {
@@ -192,15 +217,127 @@ TEST_F(GatewayHostRun, SeveralRequestsRunInOrderThroughOneOperator) {
   EXPECT_FALSE(std::filesystem::exists(folder_.Path("out/new/response-3.xml")));
 }
 
-TEST_F(GatewayHostRun, OperatorFailureIsPartOfTheResponse) {
-  // GetData, the default operator, has no database in this root: its failure
-  // is reported in the response, and the host has done its work.
+TEST_F(GatewayHostRun, OperatorFailureIsWrittenAndExits3WithItsError) {
+  // GetData, the default operator, finds no tables in this root's database:
+  // its failure is reported in the response, which is written, and the exit
+  // status and standard error say so, so that a script can tell.
   const Outcome outcome =
       RunHostProgram(folder_, {"--library", Module(), folder_.Path("request.xml")});
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(outcome.err, "");
-  EXPECT_NE(outcome.out.find("<Error>"), std::string::npos) << outcome.out;
+  EXPECT_EQ(outcome.status, 3) << outcome.err;
+  const size_t error_at = outcome.out.find("<Error>");
+  ASSERT_NE(error_at, std::string::npos) << outcome.out;
   EXPECT_NE(outcome.out.find("<Status>-1</Status>"), std::string::npos) << outcome.out;
+  const std::string error =
+      outcome.out.substr(error_at + 7, outcome.out.find("</Error>") - error_at - 7);
+  std::string one_line = error;
+  for (char& c : one_line)
+    if (c == '\n' || c == '\r') c = ' ';
+  EXPECT_EQ(outcome.err, "gatewayhost: request '" + folder_.Path("request.xml") +
+                             "': Status -1: " + one_line + "\n");
+
+  // Into a folder: every response is written and each failure is named.
+  const Outcome two =
+      RunHostProgram(folder_, {"--library", Module(), "--output-dir", folder_.Path("out"),
+                               folder_.Path("request.xml"), folder_.Path("request.xml")});
+  EXPECT_EQ(two.status, 3);
+  EXPECT_EQ(CountOf(two.err, "Status -1: "), 2u) << two.err;
+  EXPECT_TRUE(std::filesystem::exists(folder_.Path("out/response-2.xml")));
+}
+
+TEST_F(GatewayHostRun, TheViewShowsTheResponseAndTheXmlStaysAsItWas) {
+  const Outcome plain =
+      RunHostProgram(folder_, {"--library", Module(), "--operator", "Help", "--output",
+                               folder_.Path("plain.xml"), folder_.Path("request.xml")});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const Outcome viewed =
+      RunHostProgram(folder_, {"--library", Module(), "--operator", "Help", "--output",
+                               folder_.Path("viewed.xml"), "--view", folder_.Path("request.xml")});
+  ASSERT_EQ(viewed.status, 0) << viewed.err;
+  EXPECT_EQ(viewed.err, "");
+  EXPECT_EQ(ReadFile(folder_.Path("viewed.xml")), ReadFile(folder_.Path("plain.xml")));
+  EXPECT_EQ(
+      viewed.out,
+      "Object:   PO\n"
+      "Name:     采购单\n"
+      "Desc:     Purchase orders\n"
+      "Memos:    Selects purchase orders.\n"
+      "Methods:  GetData, Help\n"
+      "Properties (1 property):\n"
+      "属性标识  属性名称  类型  长度  是否必输  描述信息  可否更改  起始值  截止值  取值列表  "
+      "默认值  字段名\n"
+      "--------  --------  ----  ----  --------  --------  --------  ------  ------  --------  "
+      "------  ------\n"
+      "OrderNo   Order     C     11    N                   Y                                   "
+      "        TC002\n"
+      "Status:   0\n");
+
+  // Several requests: each view under a heading; a failed one says so there too.
+  const Outcome several = RunHostProgram(
+      folder_, {"--library", Module(), "--output-dir", folder_.Path("out"), "--view-rows", "0",
+                folder_.Path("request.xml"), folder_.Path("request.xml")});
+  EXPECT_EQ(several.status, 3);
+  const std::string heading = "== request '" + folder_.Path("request.xml") + "', written to '" +
+                              folder_.Path("out/response-");
+  EXPECT_EQ(CountOf(several.out, heading), 2u) << several.out;
+  EXPECT_EQ(CountOf(several.out, "Status:   -1\n"), 2u) << several.out;
+}
+
+TEST_F(GatewayHostRun, MisspelledRequestElementsAreWarnedAbout) {
+  WriteFile(folder_.Path("spelled.xml"),
+            "<Request><Separator>,</Separator><condition/><Seperator>,</Seperator></Request>");
+  const Outcome outcome =
+      RunHostProgram(folder_, {"--library", Module(), "--operator", "Help", "--output",
+                               folder_.Path("spelled-response.xml"), folder_.Path("spelled.xml")});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err,
+            "gatewayhost: warning: the request element <Separator> is not read: the separator "
+            "element is spelled <Seperator>\n"
+            "gatewayhost: warning: the request element <condition> is not read as <Condition>: "
+            "element names are matched exactly, letter case included\n");
+  // The trace has them too (read now: the next run starts a new trace).
+  EXPECT_NE(ReadFile(folder_.Path("Bin/Log/PurchaseOrder.Log"))
+                .find("[Prop  ] = Warning \r\n[Value ] = the request element <Separator>"),
+            std::string::npos);
+  // The request means what it meant: the same response as without them.
+  RunHostProgram(folder_, {"--library", Module(), "--operator", "Help", "--output",
+                           folder_.Path("plain-response.xml"), folder_.Path("request.xml")});
+  EXPECT_EQ(ReadFile(folder_.Path("spelled-response.xml")),
+            ReadFile(folder_.Path("plain-response.xml")));
+}
+
+// The module where a newcomer first tries it: in the build folder, with no
+// configuration and no metadata beside it.
+TEST_F(GatewayHostProgram, MissingConfigurationAndMetadataAreNamed) {
+  const std::string module = folder_.Path("build/PurchaseOrder.so");
+  std::filesystem::create_directories(folder_.Path("build"));
+  std::filesystem::copy_file(GATEWAY_MODULE_PATH, module);
+  WriteFile(folder_.Path("request.xml"), "<Request><Seperator>,</Seperator></Request>");
+  const std::string root = folder_.Path() + "/";
+  const std::string derived =
+      "the gateway root " + root + " (derived from the module " + module + ")";
+
+  const Outcome help = RunHostProgram(
+      folder_, {"--library", module, "--operator", "Help", folder_.Path("request.xml")});
+  EXPECT_EQ(help.status, 0);
+  // Help keeps its answer: an object without metadata.
+  EXPECT_NE(help.out.find("<Object ID=\"\" Name=\"\" Desc=\"\">"), std::string::npos) << help.out;
+  EXPECT_EQ(help.err,
+            "gatewayhost: warning: no configuration: GatewayConfig.ini is not in " + derived +
+                ", so no database connection is configured and tracing is off\n"
+                "gatewayhost: warning: no metadata for PurchaseOrder in " +
+                derived + ": looked for " + root + "Modi/Obj/PurchaseOrder.xml and " + root +
+                "Obj/PurchaseOrder.xml; the object has no properties and Help "
+                "describes it empty\n");
+
+  const Outcome get_data =
+      RunHostProgram(folder_, {"--library", module, folder_.Path("request.xml")});
+  EXPECT_EQ(get_data.status, 3);
+  EXPECT_NE(get_data.err.find("gatewayhost: request '" + folder_.Path("request.xml") +
+                              "': Status -1: No database connection is configured: "
+                              "GatewayConfig.ini is not in " +
+                              derived + "\n"),
+            std::string::npos)
+      << get_data.err;
 }
 
 TEST_F(GatewayHostRun, ModuleFailureInInitializeReachesTheHost) {

@@ -75,6 +75,19 @@ TEST(GatewayHostOptions, AcceptsGoodCommandLines) {
     cases.push_back({{"--library", "P.so", "--output-dir", "out", "a.xml"}, o});
   }
 
+  {
+    // The view needs the XML to go to a file.
+    HostOptions o = Options("P.so", {"a.xml"});
+    o.output = "resp.xml";
+    o.view = true;
+    cases.push_back({{"--library", "P.so", "--view", "--output", "resp.xml", "a.xml"}, o});
+    o.view_rows = 10;
+    cases.push_back({{"--library", "P.so", "--view-rows=10", "--output", "resp.xml", "a.xml"}, o});
+    o.view_rows = 0;
+    cases.push_back(
+        {{"--view", "--view-rows", "0", "--library", "P.so", "--output", "resp.xml", "a.xml"}, o});
+  }
+
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
     const CommandLine parsed = ParseCommandLine(c.arguments);
@@ -92,6 +105,16 @@ TEST(GatewayHostOptions, DefaultsToGetDataUtf8AndNoParameters) {
   EXPECT_FALSE(options.init_file);
   EXPECT_TRUE(options.output.empty());
   EXPECT_TRUE(options.output_dir.empty());
+}
+
+TEST(GatewayHostOptions, VersionTakesAtMostTheLibrary) {
+  const CommandLine alone = ParseCommandLine({"--version"});
+  EXPECT_TRUE(alone.version);
+  EXPECT_EQ(alone.options.library, "");
+  const CommandLine with_module = ParseCommandLine({"--library", "R/Bin/P.so", "--version"});
+  EXPECT_TRUE(with_module.version);
+  EXPECT_EQ(with_module.options.library, "R/Bin/P.so");
+  EXPECT_FALSE(ParseCommandLine({"--library", "P.so", "a.xml"}).version);
 }
 
 TEST(GatewayHostOptions, HelpWinsOverAnIncompleteCommandLine) {
@@ -125,6 +148,15 @@ TEST(GatewayHostOptions, RefusesBadCommandLinesWithTheReason) {
       {{"--library", "P.so", "--init-file", "-", "-"}, "standard input"},
       {{"--library", "P.so", "--encoding", "latin1", "a.xml"}, "unknown encoding 'latin1'"},
       {{"--library", "P.so", "--operator", "99999999999", "a.xml"}, "too large"},
+      {{"--library", "P.so", "--view", "a.xml"}, "--view prints on standard output"},
+      {{"--library", "P.so", "--view-rows", "5", "a.xml"}, "--view prints on standard output"},
+      {{"--library", "P.so", "--output", "o", "--view-rows", "-1", "a.xml"},
+       "whole number of rows, not '-1'"},
+      {{"--library", "P.so", "--output", "o", "--view-rows", "ten", "a.xml"}, "not 'ten'"},
+      {{"--library", "P.so", "--output", "o", "--view-rows", "99999999999999999999999", "a.xml"},
+       "whole number"},
+      {{"--version", "a.xml"}, "--version takes no option but --library"},
+      {{"--version", "--operator", "Help"}, "--version takes no option but --library"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));

@@ -3,8 +3,11 @@
 #include <dlfcn.h>
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
+
+#include "gatewayhost/HostMessages.h"
 
 namespace gateway::host {
 
@@ -43,9 +46,24 @@ Module::Module(const std::string& path) : path_(path) {
     throw std::runtime_error("'" + path + "' is not a business-object module: it does not export " +
                              missing);
   }
+  // Optional: modules of earlier releases export neither.
+  get_version_ =
+      reinterpret_cast<GetModuleVersionFunction>(::dlsym(handle_, kGetModuleVersionSymbol));
+  set_warning_handler_ =
+      reinterpret_cast<SetWarningHandlerFunction>(::dlsym(handle_, kSetWarningHandlerSymbol));
+  if (set_warning_handler_ != nullptr) set_warning_handler_(PrintModuleWarning);
 }
 
-Module::~Module() { ::dlclose(handle_); }
+Module::~Module() {
+  if (set_warning_handler_ != nullptr) set_warning_handler_(nullptr);
+  ::dlclose(handle_);
+}
+
+std::optional<std::string> Module::Version() const {
+  if (get_version_ == nullptr) return std::nullopt;
+  const char* version = get_version_();
+  return std::string(version != nullptr ? version : "");
+}
 
 Business Module::NewBusiness() {
   IBusiness* business = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gateway/IBusiness.h"
@@ -23,8 +24,9 @@ class Business {
   std::unique_ptr<IBusiness, FreeBusinessFunction> business_;
 };
 
-// The module loaded with dlopen (RTLD_NOW | RTLD_LOCAL) and its two exports;
-// the module is unloaded when this ends. Failures raise std::runtime_error.
+// The module loaded with dlopen (RTLD_NOW | RTLD_LOCAL) and its exports; the
+// module is unloaded when this ends. Its warnings, when it can give them, are
+// printed on standard error. Failures raise std::runtime_error.
 class Module {
  public:
   explicit Module(const std::string& path);
@@ -35,11 +37,16 @@ class Module {
   // A new business object (GetOperaters).
   Business NewBusiness();
 
+  // The version the module reports; nullopt when it exports no GetModuleVersion.
+  std::optional<std::string> Version() const;
+
  private:
   std::string path_;
   void* handle_ = nullptr;
   GetOperatersFunction get_operaters_ = nullptr;
   FreeBusinessFunction free_business_ = nullptr;
+  GetModuleVersionFunction get_version_ = nullptr;
+  SetWarningHandlerFunction set_warning_handler_ = nullptr;
 };
 
 }  // namespace gateway::host

@@ -11,14 +11,12 @@ namespace {
 const char kUsage[] =
     "usage: gatewayhost --library ROOT/Bin/PurchaseOrder.so [--init TEXT | --init-file FILE]\n"
     "                   [--operator NAME|INDEX] [--output FILE | --output-dir DIR]\n"
-    "                   [--encoding UTF-8|GB2312] REQUEST...\n"
+    "                   [--encoding UTF-8|GB2312] [--view] [--view-rows N] REQUEST...\n"
+    "       gatewayhost --version [--library ROOT/Bin/PurchaseOrder.so]\n"
     "       gatewayhost --help\n";
 
-const char kHelp[] =
-    "usage: gatewayhost --library ROOT/Bin/PurchaseOrder.so [--init TEXT | --init-file FILE]\n"
-    "                   [--operator NAME|INDEX] [--output FILE | --output-dir DIR]\n"
-    "                   [--encoding UTF-8|GB2312] REQUEST...\n"
-    "       gatewayhost --help\n"
+// Follows the usage in --help.
+const char kExplanation[] =
     "\n"
     "Runs one business-object module the way a gateway does. The module is loaded,\n"
     "one business object is made and initialised, and each REQUEST is given to the\n"
@@ -41,11 +39,21 @@ const char kHelp[] =
     "                    N counting from 1. Required with several requests; DIR is\n"
     "                    created when missing.\n"
     "  --encoding UTF-8|GB2312\n"
-    "                    The encoding responses are written in. GB2312 (written as its\n"
-    "                    superset CP936) rewrites the XML declaration to say\n"
-    "                    encoding=\"GB2312\"; a response holding a character GB2312\n"
-    "                    cannot represent is an error. Default: UTF-8, as the module\n"
-    "                    writes it.\n"
+    "                    The encoding responses are written in. Default: UTF-8, as the\n"
+    "                    module writes it. GB2312 rewrites the XML declaration to say\n"
+    "                    encoding=\"GB2312\" and writes GB2312 bytes only; a character\n"
+    "                    GB2312 lacks (a traditional form such as U+88FD, an emoji,\n"
+    "                    another script) is written as an XML character reference\n"
+    "                    (&#x88FD;), which every XML reader turns back into it.\n"
+    "  --view            Also print each response for a person on standard output:\n"
+    "                    each DataSet as a table (the Field names over one line per\n"
+    "                    Row, values cut at the request's Seperator, columns lined up),\n"
+    "                    a Help description with its memos, methods and property\n"
+    "                    table, then Error and Status. The XML is written unchanged,\n"
+    "                    so it needs --output or --output-dir. The view is UTF-8.\n"
+    "  --view-rows N     --view showing at most the first N rows of each table (with\n"
+    "                    the number of rows it holds).\n"
+    "  --version         Print the host's version and, with --library, the module's.\n"
     "  --help            Print this text and exit.\n"
     "  --                End of options: every later argument is a REQUEST.\n"
     "Options take their value as the next argument or after '=' (--operator=Help).\n"
@@ -57,30 +65,54 @@ const char kHelp[] =
     "  parameter text are read before the module is loaded, so a missing file stops\n"
     "  the run before any request has run.\n"
     "\n"
+    "Warnings:\n"
+    "  What the module carries on without but a person should know (no\n"
+    "  GatewayConfig.ini or metadata file where it looked, a request element it does\n"
+    "  not read, such as <Separator> for <Seperator>) is printed on standard error as\n"
+    "  \"gatewayhost: warning: <text>\"; it changes neither the response nor the exit\n"
+    "  status. The module also writes it to its trace log.\n"
+    "\n"
     "Exit status:\n"
-    "  0  every request ran and its response was written. A failure inside an\n"
-    "     operator is part of its response (the Error and Status elements).\n"
+    "  0  every request ran, its response was written and says Status 0.\n"
     "  1  a failure reached the host: the module could not be loaded, the business\n"
     "     object raised, a request could not be read, a response could not be\n"
     "     converted or written. One line \"gatewayhost: <message>\" on standard error\n"
     "     tells which; responses of the requests before it are already written.\n"
     "  2  the command line is wrong; the usage is printed on standard error.\n"
+    "  3  every response was written, but at least one reports a failure inside the\n"
+    "     operator (a Status other than 0, or no Status at all). For each such\n"
+    "     response one line \"gatewayhost: request 'FILE': Status <code>: <Error>\" is\n"
+    "     printed on standard error.\n"
     "\n"
     "Examples:\n"
-    "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --operator Help -\n"
+    "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --operator Help \\\n"
+    "              --output help.xml --view -\n"
     "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --init-file params.xml \\\n"
     "              --output-dir out --encoding GB2312 req1.xml req2.xml\n";
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // Strict parse of a 0-based operator index: digits only, within int32.
 std::optional<int32_t> ParseIndex(std::string_view text) {
-  if (text.empty() ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return std::nullopt;
+  if (!AllDigits(text)) return std::nullopt;
   int32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size())
     throw UsageError("operator index " + std::string(text) + " is too large");
   return value;
+}
+
+// A count of rows to show: digits only.
+size_t ParseRowCount(const std::string& text) {
+  size_t value = 0;
+  if (AllDigits(text)) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc() && end == text.data() + text.size()) return value;
+  }
+  throw UsageError("--view-rows needs a whole number of rows, not '" + text + "'");
 }
 
 // ASCII comparison without regard to case: the encoding names are ASCII.
@@ -109,8 +141,10 @@ void SetOnce(std::optional<std::string>& slot, const std::string& option, const 
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
-  std::optional<std::string> library, init_text, init_file, operater, output, output_dir, encoding;
+  std::optional<std::string> library, init_text, init_file, operater, output, output_dir, encoding,
+      view_rows;
   std::vector<std::string> requests;
+  bool view = false, version = false, other_than_library = false;
 
   bool options_ended = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -123,7 +157,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       options_ended = true;
       continue;
     }
-    if (argument == "--help" || argument == "-h") return CommandLine{true, {}};
+    if (argument == "--help" || argument == "-h") return CommandLine{true, false, {}};
+    if (argument == "--version") {
+      version = true;
+      continue;
+    }
+    if (argument == "--view") {
+      view = other_than_library = true;
+      continue;
+    }
 
     std::string name = argument;
     std::optional<std::string> value;
@@ -142,7 +184,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         {"--library", &library, false},     {"--init", &init_text, true},
         {"--init-file", &init_file, false}, {"--operator", &operater, false},
         {"--output", &output, false},       {"--output-dir", &output_dir, false},
-        {"--encoding", &encoding, false},
+        {"--encoding", &encoding, false},   {"--view-rows", &view_rows, false},
     };
     const Slot* slot = nullptr;
     for (const Slot& candidate : slots)
@@ -153,13 +195,26 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       value = arguments[++i];
     }
     SetOnce(*slot->value, name, *value, slot->may_be_empty);
+    if (slot->value != &library) other_than_library = true;
   }
 
+  if (version) {
+    if (other_than_library || !requests.empty())
+      throw UsageError("--version takes no option but --library, and no REQUEST");
+    CommandLine result;
+    result.version = true;
+    result.options.library = library.value_or("");
+    return result;
+  }
   if (!library) throw UsageError("--library is required");
   if (init_text && init_file) throw UsageError("--init and --init-file exclude each other");
   if (output && output_dir) throw UsageError("--output and --output-dir exclude each other");
   if (requests.empty()) throw UsageError("no REQUEST given");
   if (requests.size() > 1 && !output_dir) throw UsageError("several requests need --output-dir");
+  if ((view || view_rows) && !output && !output_dir)
+    throw UsageError(
+        "--view prints on standard output: give --output FILE or --output-dir DIR "
+        "for the XML");
   const bool init_from_stdin = init_file && *init_file == "-";
   if (std::count(requests.begin(), requests.end(), "-") + (init_from_stdin ? 1 : 0) > 1)
     throw UsageError("standard input (-) can be read only once");
@@ -176,12 +231,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   options.output = output.value_or("");
   options.output_dir = output_dir.value_or("");
   if (encoding) options.encoding = ParseEncoding(*encoding);
+  options.view = view || view_rows;
+  if (view_rows) options.view_rows = ParseRowCount(*view_rows);
   options.requests = std::move(requests);
   return result;
 }
 
 const char* UsageText() { return kUsage; }
 
-const char* HelpText() { return kHelp; }
+const char* HelpText() {
+  static const std::string help = std::string(kUsage) + kExplanation;
+  return help.c_str();
+}
 
 }  // namespace gateway::host

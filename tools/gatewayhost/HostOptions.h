@@ -2,6 +2,7 @@
 // and the parsed options the run loop works from.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -41,15 +42,21 @@ struct HostOptions {
   std::string output;
   std::string output_dir;
   ResponseEncoding encoding = ResponseEncoding::kUtf8;
+  // Print each response as tables on standard output (the XML then goes to
+  // `output` or `output_dir`), showing at most `view_rows` rows of each table.
+  bool view = false;
+  std::optional<size_t> view_rows;
   // Request files in order; "-" stands for standard input.
   std::vector<std::string> requests;
 
   friend bool operator==(const HostOptions&, const HostOptions&) = default;
 };
 
-// What the command line asks for: the help text, or a run.
+// What the command line asks for: the help text, the versions (of the host,
+// and of the module when options.library is set), or a run.
 struct CommandLine {
   bool help = false;
+  bool version = false;
   HostOptions options;
 };
 

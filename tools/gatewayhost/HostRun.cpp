@@ -10,6 +10,7 @@
 #include "gatewayhost/HostEncoding.h"
 #include "gatewayhost/HostFiles.h"
 #include "gatewayhost/HostModule.h"
+#include "gatewayhost/HostReport.h"
 
 namespace gateway::host {
 
@@ -48,7 +49,8 @@ std::string ReadText(const std::string& path, const std::string& what) {
 
 // Makes the business object and runs every request through the chosen
 // operator; the business object ends (FreeBusiness) when this returns or fails.
-void RunRequests(Module& module, const HostOptions& options, const std::string& init,
+// Returns false when a response reports a failure.
+bool RunRequests(Module& module, const HostOptions& options, const std::string& init,
                  const std::vector<std::string>& requests) {
   Business business = InContext("GetOperaters", [&] { return module.NewBusiness(); });
   InContext("Initialize", [&] { business->Initialize(init); });
@@ -59,6 +61,7 @@ void RunRequests(Module& module, const HostOptions& options, const std::string& 
   if (input == nullptr || output == nullptr)
     throw std::runtime_error("operator " + name + " has no input or output pool");
 
+  bool succeeded = true;
   for (size_t i = 0; i < requests.size(); ++i) {
     // Opened before the request runs: an output that cannot be written is
     // found before "GetData" marks the orders it returns as handed over.
@@ -71,13 +74,18 @@ void RunRequests(Module& module, const HostOptions& options, const std::string& 
       target = std::make_unique<ResponseTarget>();
     }
     const std::string context = InputName("request", options.requests[i]);
+    std::string xml;
     const std::string response = InContext(context, [&] {
       input->SetXML(requests[i]);
       operater.Execute();
-      return EncodeResponse(output->GetXML(), options.encoding);
+      xml = output->GetXML();
+      return EncodeResponse(xml, options.encoding);
     });
     target->Write(response);
+    if (!ReportResponse({std::move(xml), requests[i], context, target->Name()}, options))
+      succeeded = false;
   }
+  return succeeded;
 }
 
 }  // namespace
@@ -110,7 +118,7 @@ std::string ResponsePath(const std::string& directory, size_t number) {
       .string();
 }
 
-void RunHost(const HostOptions& options) {
+bool RunHost(const HostOptions& options) {
   // Every input is read before the module is loaded: a missing or unreadable
   // file stops the run before any request has run.
   std::string init;
@@ -131,7 +139,7 @@ void RunHost(const HostOptions& options) {
   }
 
   Module module(options.library);
-  InContext("", [&] { RunRequests(module, options, init, requests); });
+  return InContext("", [&] { return RunRequests(module, options, init, requests); });
 }
 
 }  // namespace gateway::host

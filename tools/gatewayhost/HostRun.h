@@ -17,9 +17,17 @@ IOperater& PickOperater(IBusiness& business, const OperaterChoice& choice);
 // The path the response to request `number` (from 1) is written to under `directory`.
 std::string ResponsePath(const std::string& directory, size_t number);
 
-// Runs the host as the options say. Any failure (of the host or raised by the
-// module) propagates as an exception; responses of the requests before it
-// have been written.
-void RunHost(const HostOptions& options);
+// Runs the host as the options say and returns false when a response reports
+// a failure inside the operator (Status other than 0); each such response's
+// Error has been printed on standard error. Any failure of the host or raised
+// by the module propagates as an exception; responses of the requests before
+// it have been written.
+bool RunHost(const HostOptions& options);
+
+// The host's exit statuses.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitResponseFailed = 3;
 
 }  // namespace gateway::host

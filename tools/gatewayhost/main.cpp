@@ -1,22 +1,26 @@
 // gatewayhost: runs one business-object module the way a gateway does (see
-// HelpText in HostOptions.cpp). Exit status 0 on success, 1 for a failure that
-// reaches the host, 2 for a bad command line.
+// HelpText in HostOptions.cpp for the options and the exit statuses).
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "gateway/Version.h"
+#include "gatewayhost/HostMessages.h"
+#include "gatewayhost/HostModule.h"
 #include "gatewayhost/HostOptions.h"
 #include "gatewayhost/HostRun.h"
 
 namespace {
 
-// Prints "gatewayhost: <message>" as one line: line breaks inside a message
-// (a module's text may hold them) become spaces.
-void PrintFailure(std::string message) {
-  for (char& c : message)
-    if (c == '\n' || c == '\r') c = ' ';
-  std::fprintf(stderr, "gatewayhost: %s\n", message.c_str());
+// "gatewayhost 0.1.0", then the module's version when a library is given.
+void PrintVersions(const std::string& library) {
+  std::printf("gatewayhost %s\n", GATEWAY_VERSION);
+  if (library.empty()) return;
+  const gateway::host::Module module(library);
+  const std::optional<std::string> version = module.Version();
+  std::printf("module %s %s\n", library.c_str(),
+              version ? version->c_str() : "(version unknown: it exports no GetModuleVersion)");
 }
 
 }  // namespace
@@ -27,24 +31,27 @@ int main(int argc, char** argv) {
   try {
     command_line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError& error) {
-    PrintFailure(error.what());
+    PrintMessage(error.what());
     std::fputs(UsageText(), stderr);
     std::fputs("Try 'gatewayhost --help' for more information.\n", stderr);
-    return 2;
+    return kExitUsage;
   }
   if (command_line.help) {
     std::fputs(HelpText(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
   }
 
   try {
-    RunHost(command_line.options);
+    if (command_line.version) {
+      PrintVersions(command_line.options.library);
+      return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+    }
+    return RunHost(command_line.options) ? kExitSuccess : kExitResponseFailed;
   } catch (const std::exception& error) {
-    PrintFailure(error.what());
-    return 1;
+    PrintMessage(error.what());
+    return kExitFailure;
   } catch (...) {
-    PrintFailure("the module raised a failure that is not an exception the host knows");
-    return 1;
+    PrintMessage("the module raised a failure that is not an exception the host knows");
+    return kExitFailure;
   }
-  return 0;
 }
