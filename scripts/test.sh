@@ -30,7 +30,7 @@ run_suite() {
     result="FAILED: $(grep -E 'tests passed|tests failed' "$dir/ctest.log" | tail -n 1 || true)"
   fi
   [[ $result == "100% tests passed"* ]] || failed=1
-  summary+=("$(printf '%-38s %s' "$name ($dir/):" "$result")")
+  summary+=("$(printf '%-51s %s' "$name ($dir/):" "$result")")
 }
 
 run_suite "plain build" build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGATEWAY_BUILD_BENCH=ON
