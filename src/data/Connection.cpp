@@ -237,16 +237,42 @@ void Connection::BeginTrans() {
   in_transaction_ = true;
 }
 
+void Connection::BeginHandOver(std::string_view database_prefix) {
+  DriverConnection& driver = Driver();
+  if (in_transaction_) throw EDatabaseError("A transaction is already active on this connection");
+  driver.BeginHandOver(database_prefix, connection_timeout_);
+  in_transaction_ = true;
+}
+
 void Connection::CommitTrans() {
   if (!in_transaction_) throw EDatabaseError("No transaction is active on this connection");
   in_transaction_ = false;
-  driver_->Commit();
+  try {
+    driver_->Commit();
+  } catch (...) {
+    // A commit that failed may leave the engine inside the transaction
+    // (SQLite does when the database stays busy): end it, or the next
+    // transaction could not begin and the changes would wait for a commit
+    // that nobody sends.
+    try {
+      driver_->Rollback();
+    } catch (...) {
+      Close();
+    }
+    throw;
+  }
 }
 
 void Connection::RollbackTrans() {
   if (!in_transaction_) throw EDatabaseError("No transaction is active on this connection");
   in_transaction_ = false;
-  driver_->Rollback();
+  try {
+    driver_->Rollback();
+  } catch (...) {
+    // Closing the connection ends the transaction without commit.
+    Close();
+    throw;
+  }
 }
 
 int64_t Connection::Execute(std::string_view sql) {

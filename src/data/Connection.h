@@ -50,8 +50,17 @@ class Connection {
   bool Connected() const { return driver_ != nullptr; }
   void SetConnected(bool connected) { connected ? Open() : Close(); }
 
-  // One transaction at a time.
+  // One transaction at a time. No transaction stays open after CommitTrans or
+  // RollbackTrans, even when they fail: a failed commit is rolled back, and a
+  // failed rollback closes the connection.
   void BeginTrans();
+  // Begins the transaction of a hand-over (rows read and marked as delivered
+  // in one transaction), which keeps every other hand-over on the same
+  // database waiting until it ends; the wait is bounded by the connection
+  // timeout. `database_prefix` is the text standing for "$$" (see
+  // DatabasePrefix, which must have run first). Ended by CommitTrans or
+  // RollbackTrans.
+  void BeginHandOver(std::string_view database_prefix);
   void CommitTrans();
   void RollbackTrans();
   bool InTransaction() const { return in_transaction_; }

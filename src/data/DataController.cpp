@@ -161,6 +161,12 @@ TMyAdoQuery* TDataController::QueryData(const std::string& sql) {
   return &query;
 }
 
+void TDataController::BeginHandOver() {
+  TKvADOConnection& connection = RequireConnection();
+  if (!connection.Connected()) connection.Open();
+  connection.BeginHandOver(connection.DatabasePrefix(Database));
+}
+
 std::string TDataController::LookupText(const std::string& sql, const std::string& field) {
   TMyAdoQuery* query = QueryData(sql);
   if (!query->Active()) return std::string();

@@ -55,6 +55,13 @@ class TDataController {
   // its first row. A statement that fails raises nothing: the query is then
   // not active. A failure to reach the database propagates.
   TMyAdoQuery* QueryData(const std::string& sql);
+  // Begins the transaction of a hand-over on the connection (connecting
+  // first): the request's reading and marking run inside it, and every other
+  // hand-over on the same database waits until it ends (see
+  // Connection::BeginHandOver). The factory database is attached first: SQLite
+  // attaches only outside a transaction and locks every attached database
+  // when it begins one. The connection's CommitTrans or RollbackTrans ends it.
+  void BeginHandOver();
   // The text of `field` on the first row of `sql`'s result; empty when the
   // query fails or has no row. The query goes back to the pool.
   std::string LookupText(const std::string& sql, const std::string& field);

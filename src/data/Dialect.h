@@ -1,12 +1,25 @@
 // The statement forms that differ between database engines: the library writes
 // SQL Server's dialect, and a driver supplies the other engines' forms of the
-// temporary-table statements through this interface.
+// temporary-table statements and of the start of a hand-over transaction
+// through this interface.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace gateway {
+
+// How a hand-over transaction starts on an engine (see Dialect::HandOver).
+struct HandOverStatements {
+  // Begins the transaction and takes its lock in one, run outside any
+  // transaction (SQLite's "BEGIN IMMEDIATE"); empty: the driver begins an
+  // ordinary transaction.
+  std::string begin;
+  // Run first inside the transaction, before anything is read: takes the lock
+  // that keeps the other hand-overs waiting, or fails when it cannot be had in
+  // time; empty: none.
+  std::string lock;
+};
 
 class Dialect {
  public:
@@ -22,6 +35,17 @@ class Dialect {
   // A temporary table made from the result of a SELECT.
   virtual std::string CreateTempTableAs(std::string_view name, std::string_view select) const = 0;
   virtual std::string DropTempTable(std::string_view name) const = 0;
+
+  // A hand-over reads rows and marks them as delivered in one transaction. Two
+  // hand-overs on the same database must never both read a row that one of
+  // them will mark: the second waits until the first has committed or rolled
+  // back, then reads what the first left. This is each engine's way of making
+  // them wait, taken before anything is read. `database_prefix` is the text
+  // standing for "$$" (the company database; empty for the connection's own),
+  // `timeout_seconds` bounds the wait (0: no limit); a hand-over that cannot
+  // start in time fails with nothing read or marked.
+  virtual HandOverStatements HandOver(std::string_view database_prefix,
+                                      int timeout_seconds) const = 0;
 };
 
 // SQL Server: global temporary tables named "##...", written as given.

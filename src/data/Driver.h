@@ -48,6 +48,11 @@ class DriverConnection {
 
   virtual std::unique_ptr<DriverStatement> Prepare(std::string_view sql) = 0;
   virtual void BeginTransaction() = 0;
+  // Begins the transaction of a hand-over as the dialect says (Dialect::
+  // HandOver), waiting at most `timeout_seconds` for another hand-over on the
+  // same database to end. Commit and Rollback end it. A failure leaves no
+  // transaction open.
+  virtual void BeginHandOver(std::string_view database_prefix, int timeout_seconds) = 0;
   virtual void Commit() = 0;
   virtual void Rollback() = 0;
   // The text that stands for "$$" in statements for the company database

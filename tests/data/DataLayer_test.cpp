@@ -228,6 +228,55 @@ TEST_P(DataLayerTest, TransactionsCommitAndRollBack) {
   Failure([&] { connection_.CommitTrans(); });
 }
 
+TEST_P(DataLayerTest, AHandOverKeepsTheNextOneWaitingUntilItEnds) {
+  connection_.SetConnectionTimeout(1);
+  Connection second;
+  second.SetConnectionTimeout(1);
+  second.SetConnectionString(ConnectionStringFor(GetParam(), file_));
+  connection_.BeginHandOver("");
+  EXPECT_TRUE(connection_.InTransaction());
+  connection_.Execute("insert into PURTC(TC001) values('H')");
+  const EDatabaseError waited = Failure([&] { second.BeginHandOver(""); });
+  EXPECT_EQ(waited.Message().rfind("Cannot begin the hand-over", 0), 0u) << waited.Message();
+  EXPECT_NE(waited.Message().find("locked"), std::string::npos) << waited.Message();
+  EXPECT_FALSE(second.InTransaction());
+  // Readers are not kept out, and see nothing before the commit.
+  Query reader;
+  reader.SetConnection(&second);
+  reader.SetSQL("select count(*) from PURTC");
+  reader.Open();
+  EXPECT_EQ(reader.Fields(0).AsInteger(), 0);
+  reader.Close();
+  connection_.CommitTrans();
+  second.BeginHandOver("");
+  second.RollbackTrans();
+  EXPECT_EQ(Count(), 1);
+}
+
+TEST_P(DataLayerTest, ACommitThatFailsLeavesNoTransactionOpen) {
+  connection_.SetConnectionTimeout(1);
+  EXPECT_EQ(Count(), 0);  // connected before the reader takes its lock
+  // A reader in the middle of a read transaction keeps the commit from
+  // writing for longer than the connection timeout.
+  sqlite3* reader = nullptr;
+  ASSERT_EQ(sqlite3_open(file_.c_str(), &reader), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(reader, "begin; select count(*) from PURTC", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  connection_.BeginHandOver("");
+  connection_.Execute("insert into PURTC(TC001) values('X')");
+  const EDatabaseError error = Failure([&] { connection_.CommitTrans(); });
+  EXPECT_NE(error.Message().find("locked"), std::string::npos) << error.Message();
+  EXPECT_FALSE(connection_.InTransaction());
+  sqlite3_exec(reader, "rollback", nullptr, nullptr, nullptr);
+  sqlite3_close(reader);
+  // Rolled back, and the connection begins the next transaction as usual.
+  EXPECT_EQ(Count(), 0);
+  connection_.BeginTrans();
+  connection_.Execute("insert into PURTC(TC001) values('Y')");
+  connection_.CommitTrans();
+  EXPECT_EQ(Count(), 1);
+}
+
 TEST_P(DataLayerTest, TheCompanyDatabaseIsAttachedOnFirstUse) {
   RunSqlite(folder_.File("FAC01.db"),
             "create table PURTC(TC001 char(4)); insert into PURTC values('F1'); "
@@ -264,6 +313,22 @@ TEST_P(DataLayerTest, TemporaryTablesTakeTheEnginesForm) {
   connection_.Execute(dialect.CreateTempTableAs("##copy", "select TC001 from PURTC"));
   EXPECT_EQ(Count(dialect.TempTableName("##copy")), 2);
   connection_.Execute(dialect.DropTempTable("##copy"));
+}
+
+TEST(DialectTest, SqlServerHandOversWaitForAnApplicationLockOfTheCompanyDatabase) {
+  const HandOverStatements start = SqlServerDialect().HandOver("FAC1..", 15);
+  EXPECT_EQ(start.begin, "");
+  EXPECT_NE(start.lock.find("EXEC @granted = FAC1..sp_getapplock @Resource = N'gateway hand-over'"),
+            std::string::npos)
+      << start.lock;
+  EXPECT_NE(start.lock.find("@LockOwner = N'Transaction', @LockTimeout = 15000;"),
+            std::string::npos)
+      << start.lock;
+  EXPECT_NE(start.lock.find("IF @granted < 0 RAISERROR("), std::string::npos) << start.lock;
+  // No timeout: wait without limit.
+  EXPECT_NE(SqlServerDialect().HandOver("", 0).lock.find("= sp_getapplock"), std::string::npos);
+  EXPECT_NE(SqlServerDialect().HandOver("", 0).lock.find("@LockTimeout = -1;"), std::string::npos);
+  EXPECT_EQ(SqliteDialect().HandOver("FAC1.", 15).begin, "BEGIN IMMEDIATE");
 }
 
 TEST_P(DataLayerTest, TheDriverDescribesTheParameterCount) {

@@ -294,7 +294,7 @@ class OdbcConnection final : public DriverConnection {
   ~OdbcConnection() override {
     watchdog_.reset();
     if (connected_) {
-      if (in_transaction_) SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), SQL_ROLLBACK);
+      if (in_transaction_) EndQuietly();
       SQLDisconnect(dbc_->get());
     }
   }
@@ -307,6 +307,32 @@ class OdbcConnection final : public DriverConnection {
       Fail("Cannot begin a transaction on the " + description_, *dbc_);
     }
     in_transaction_ = true;
+  }
+  void BeginHandOver(std::string_view database_prefix, int timeout_seconds) override {
+    const HandOverStatements start = GetDialect().HandOver(database_prefix, timeout_seconds);
+    std::string what = "Cannot begin the hand-over on the " + description_;
+    if (!attached_files_.empty()) what += " (with its attached " + attached_files_ + ")";
+    if (timeout_seconds > 0) {
+      what += ", waiting at most " + std::to_string(timeout_seconds) +
+              " seconds (the connection timeout) for another one to end";
+    }
+    if (start.begin.empty()) {
+      BeginTransaction();
+    } else {
+      // A transaction the engine begins by statement (SQLite's BEGIN
+      // IMMEDIATE) runs with the driver's autocommit left on, so that the
+      // driver does not begin one of its own; it ends by statement too.
+      ExecDirect(start.begin, what);
+      in_transaction_ = true;
+      by_statement_ = true;
+    }
+    if (start.lock.empty()) return;
+    try {
+      ExecDirect(start.lock, what);
+    } catch (...) {
+      EndQuietly();
+      throw;
+    }
   }
   void Commit() override { EndTransaction(SQL_COMMIT, "commit"); }
   void Rollback() override { EndTransaction(SQL_ROLLBACK, "roll back"); }
@@ -325,6 +351,18 @@ class OdbcConnection final : public DriverConnection {
 
  private:
   void EndTransaction(SQLSMALLINT kind, const char* verb) {
+    if (by_statement_) {
+      try {
+        ExecDirect(kind == SQL_COMMIT ? "COMMIT" : "ROLLBACK",
+                   std::string("Cannot ") + verb + " the transaction on the " + description_);
+      } catch (...) {
+        EndQuietly();  // no transaction stays open behind a failed commit
+        throw;
+      }
+      by_statement_ = false;
+      in_transaction_ = false;
+      return;
+    }
     const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), kind);
     const Diagnostics diagnostics = SQL_SUCCEEDED(rc) ? Diagnostics{} : ReadDiagnostics(SQL_HANDLE_DBC, dbc_->get());
     SQLSetConnectAttr(dbc_->get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
@@ -332,6 +370,33 @@ class OdbcConnection final : public DriverConnection {
     if (!SQL_SUCCEEDED(rc)) {
       Fail(std::string("Cannot ") + verb + " the transaction on the " + description_, diagnostics);
     }
+  }
+
+  // Rolls an open transaction back, ignoring failures (the caller is failing already).
+  void EndQuietly() {
+    if (by_statement_) {
+      Handle statement(SQL_HANDLE_STMT, dbc_->get());
+      SQLCHAR rollback[] = "ROLLBACK";
+      SQLExecDirect(statement.get(), rollback, SQL_NTS);
+    } else {
+      SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), SQL_ROLLBACK);
+      SQLSetConnectAttr(dbc_->get(), SQL_ATTR_AUTOCOMMIT,
+                        reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    }
+    in_transaction_ = false;
+    by_statement_ = false;
+  }
+
+  // Runs a statement (or a batch) without parameters or rows to keep; every
+  // result of a batch is stepped through, so that an error raised by a later
+  // statement of the batch is not missed.
+  void ExecDirect(const std::string& sql, const std::string& what) {
+    Handle statement(SQL_HANDLE_STMT, dbc_->get());
+    std::vector<SQLCHAR> text(sql.begin(), sql.end());
+    text.push_back(0);
+    SQLRETURN rc = SQLExecDirect(statement.get(), text.data(), SQL_NTS);
+    while (SQL_SUCCEEDED(rc)) rc = SQLMoreResults(statement.get());
+    if (rc != SQL_NO_DATA) Fail(what, statement, sql);
   }
 
   std::string MainSqliteFile();
@@ -371,7 +436,9 @@ class OdbcConnection final : public DriverConnection {
   bool text_fetch_ = false;
   bool connected_ = false;
   bool in_transaction_ = false;
+  bool by_statement_ = false;  // the open transaction was begun by a statement
   std::set<std::string> attached_;
+  std::string attached_files_;  // for messages: 'a.db', 'b.db'
 };
 
 class OdbcStatement final : public DriverStatement {
@@ -892,14 +959,10 @@ std::string OdbcConnection::DatabasePrefix(std::string_view database) {
       throw EDatabaseError("Cannot attach the company database '" + std::string(database) +
                            "': the file '" + file + "' does not exist");
     }
-    Handle statement(SQL_HANDLE_STMT, dbc_->get());
-    std::string sql = SqliteAttachStatement(file, database);
-    std::vector<SQLCHAR> text(sql.begin(), sql.end());
-    text.push_back(0);
-    if (!SQL_SUCCEEDED(SQLExecDirect(statement.get(), text.data(), SQL_NTS))) {
-      Fail("Cannot attach the company database file '" + file + "'", statement, sql);
-    }
+    ExecDirect(SqliteAttachStatement(file, database),
+               "Cannot attach the company database file '" + file + "'");
     attached_.insert(key);
+    attached_files_ += (attached_files_.empty() ? "'" : ", '") + file + "'";
   }
   return SqliteSchemaPrefix(database);
 }

@@ -58,6 +58,18 @@ class SqliteConnection final : public DriverConnection {
   std::unique_ptr<DriverStatement> Prepare(std::string_view sql) override;
 
   void BeginTransaction() override { Exec("BEGIN", "Cannot begin a transaction"); }
+  void BeginHandOver(std::string_view database_prefix, int timeout_seconds) override {
+    // The wait is the busy timeout, set from the connection timeout.
+    const HandOverStatements start = GetDialect().HandOver(database_prefix, timeout_seconds);
+    Exec(start.begin.empty() ? "BEGIN" : start.begin, "Cannot begin the hand-over");
+    if (start.lock.empty()) return;
+    try {
+      Exec(start.lock, "Cannot begin the hand-over");
+    } catch (...) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  }
   void Commit() override { Exec("COMMIT", "Cannot commit the transaction"); }
   void Rollback() override { Exec("ROLLBACK", "Cannot roll back the transaction"); }
 
@@ -73,6 +85,7 @@ class SqliteConnection final : public DriverConnection {
       Exec(SqliteAttachStatement(file, database),
            "Cannot attach the company database file '" + file + "'");
       attached_.insert(key);
+      attached_files_ += (attached_files_.empty() ? "'" : ", '") + file + "'";
     }
     return SqliteSchemaPrefix(database);
   }
@@ -100,7 +113,9 @@ class SqliteConnection final : public DriverConnection {
                 std::to_string(timeout_seconds_) + " seconds and was interrupted (" +
                 Description() + ")";
     } else if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
+      // A lock on any attached database counts too: name them all.
       message = what + ": the " + Description() +
+                (attached_files_.empty() ? "" : " (or its attached " + attached_files_ + ")") +
                 " is locked by another connection and stayed locked for the connection "
                 "timeout of " +
                 std::to_string(connect_timeout_) + " seconds";
@@ -135,6 +150,7 @@ class SqliteConnection final : public DriverConnection {
   Clock::time_point deadline_ = Clock::time_point::max();
   bool timed_out_ = false;
   std::set<std::string> attached_;
+  std::string attached_files_;  // for messages: 'a.db', 'b.db'
 };
 
 class SqliteStatement final : public DriverStatement {
