@@ -44,6 +44,10 @@ class TBaseOperater : public IOperater {
   bool HasError() const { return error_.Code != 0 || !error_.Message.empty(); }
   TBusinessBase* Business() const { return business_; }
 
+  // Called by the input pool when a new request arrives, before anything of
+  // it is read. The base does nothing.
+  virtual void NewRequest() {}
+
  protected:
   virtual void DoInitialize(const std::string& params);
   // Writes the error message into the output's "Error" element.

@@ -175,8 +175,12 @@ void TGetDataOperater::PrepareDataSet() {
   // of the operator's life in memory.
   if (data_set_ != nullptr) data_set_->Close();
   data_set_ = nullptr;
-  data_set_ = Business()->GetDataController()->QueryData(statement);
+  data_set_ = OpenDataSet(statement);
   for (int i = 0; i < consumed.Count(); ++i) input.Remove(consumed.Items(i));
+}
+
+DataSet* TGetDataOperater::OpenDataSet(const std::string& statement) {
+  return Business()->GetDataController()->QueryData(statement);
 }
 
 }  // namespace gateway

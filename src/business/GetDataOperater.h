@@ -53,6 +53,9 @@ class TGetDataOperater : public TDataSetGetDataOperaterBase {
 
  protected:
   void PrepareDataSet() override;
+  // Runs the outer statement; the default opens it through the data
+  // controller's QueryData (a statement that fails gives a closed result).
+  virtual DataSet* OpenDataSet(const std::string& statement);
 };
 
 }  // namespace gateway

@@ -15,6 +15,7 @@ namespace gateway {
 TOperateError& TBaseOperaterPool::GetError() { return operater_.Error(); }
 
 void TInputPool::FromXML(const std::string& xml) {
+  Operater().NewRequest();
   GlobleParams().SetXML(xml);
   const XmlDocument document = LoadNormalizedXml(xml);
   const XmlNode root = document.DocumentElement();

@@ -1,7 +1,8 @@
-// The pools an operator exposes: TInputPool turns a request into typed
-// sub-pools (made by TPoolFactory, one per request element) after the global
-// parameters have read it; TOutputPool collects the results. Both know their
-// operator, whose error record they report through GetError.
+// The pools an operator exposes: TInputPool tells its operator that a new
+// request arrives, then turns it into typed sub-pools (made by TPoolFactory,
+// one per request element) after the global parameters have read it;
+// TOutputPool collects the results. Both know their operator, whose error
+// record they report through GetError.
 #pragma once
 
 #include <memory>
@@ -41,6 +42,8 @@ class TOutputPool : public TBaseOperaterPool {
   // Keeps a response already produced, so that the next read returns exactly
   // that text instead of producing it again.
   void KeepRenderedXML(std::string xml) { rendered_ = std::move(xml); }
+  // Drops a kept response: the next read produces the output afresh.
+  void ForgetRenderedXML() { rendered_.reset(); }
   void Clear() override;
 
  protected:

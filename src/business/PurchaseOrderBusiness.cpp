@@ -7,6 +7,7 @@
 #include "data/DataController.h"
 #include "data/DataSet.h"
 #include "pools/DataPool.h"
+#include "pools/TextPools.h"
 #include "text/TextCase.h"
 
 namespace gateway {
@@ -36,38 +37,85 @@ std::string QuotedLiteral(const std::string& text) { return "'" + ReplaceAll(tex
 
 const char* TPurchaseOrderGetData::BaseStatement() { return kBaseStatement; }
 
-TPurchaseOrderGetData::TPurchaseOrderGetData(TBusinessBase* business) : TGetDataOperater(business) {
+TPurchaseOrderGetData::TPurchaseOrderGetData(TBusinessBase* business)
+    : TGetDataOperater(business),
+      hand_over_(*this, [this](const std::string& reason) { ReportNotHandedOver(reason); }) {
   BaseSQL.emplace_back(kBaseStatement);
 }
 
+int32_t TPurchaseOrderGetData::QueryInterface(const Guid& iid, void** object) {
+  if (iid == kIID_IHandOver) return hand_over_.QueryInterface(iid, object);
+  return TGetDataOperater::QueryInterface(iid, object);
+}
+
+void TPurchaseOrderGetData::NewRequest() {
+  hand_over_.AbandonKept(
+      "A new request arrived before the hand-over was confirmed, so no order was marked");
+}
+
+void TPurchaseOrderGetData::BeforeExecute(bool& continue_execution) {
+  hand_over_.NewResponse();
+  TGetDataOperater::BeforeExecute(continue_execution);
+}
+
+DataSet* TPurchaseOrderGetData::OpenDataSet(const std::string& statement) {
+  hand_over_.Begin();
+  DataSet* rows = TGetDataOperater::OpenDataSet(statement);
+  // Nothing to hand over: nothing to commit, and the lock goes at once.
+  if (!rows->Active() || rows->IsEmpty()) hand_over_.Rollback();
+  return rows;
+}
+
 void TPurchaseOrderGetData::Finish() {
+  status_added_ = false;
+  if (HasError()) {
+    // A failed request hands nothing over; its response holds only the failure.
+    hand_over_.Rollback();
+    ReportNotHandedOver(Error().Message);
+    return;
+  }
+  TBasePool* status = nullptr;
+  status_added_ = !GetOutputPool()->Pools().TryFindOfClass<TTextNodePool>("Status", status);
   TGetDataOperater::Finish();
-  if (HasError()) return;
   // An order marked as handed over that the host never receives is lost, so
   // the response is produced before anything is marked, and kept for the
   // host's read. If it cannot be produced, nothing is marked and the host
   // reads the reason instead of the rows.
-  TOutputPool* output = GetOutputPool();
   std::string response;
-  std::string failure;
   try {
-    response = output->GetXML();
-    if (response.empty()) failure = "The response document is not well-formed XML";
+    response = GetOutputPool()->GetXML();
+    if (response.empty()) throw Exception("The response document is not well-formed XML");
   } catch (const std::exception& error) {
-    failure = error.what();
+    return FailHandOver(
+        std::string("The response could not be produced, so no order was marked: ") + error.what());
   }
-  if (!failure.empty()) {
-    Error().Code = -1;
-    Error().Message = "The response could not be produced, so no order was marked: " + failure;
-    TBasePool* data_pool = nullptr;
-    if (output->Pools().TryFindOfClass<TDataPool>("Data", data_pool)) {
-      static_cast<TDataPool*>(data_pool)->SetDataSet(nullptr);
+  if (hand_over_.Open()) {
+    try {
+      MarkOrders();
+    } catch (const std::exception& error) {
+      return FailHandOver(
+          std::string("An order could not be marked as handed over, so no order was marked: ") +
+          error.what());
     }
-    TGetDataOperater::Finish();
-    return;
+    if (hand_over_.ConfirmStep()) {
+      hand_over_.Keep();
+    } else {
+      try {
+        hand_over_.Commit();
+      } catch (const std::exception& error) {
+        return FailHandOver(
+            std::string("The hand-over could not be committed, so no order was marked: ") +
+            error.what());
+      }
+    }
+  } else if (GetDataSet() != nullptr && GetDataSet()->Active() && !GetDataSet()->IsEmpty()) {
+    // Rows read outside a hand-over could be in another response as well.
+    return FailHandOver("The rows were not read inside a hand-over, so no order was marked");
   }
-  output->KeepRenderedXML(response);
+  GetOutputPool()->KeepRenderedXML(std::move(response));
+}
 
+void TPurchaseOrderGetData::MarkOrders() {
   DataSet& rows = *GetDataSet();
   TDataController& controller = *Business()->GetDataController();
   for (rows.First(); !rows.Eof(); rows.Next()) {
@@ -77,10 +125,42 @@ void TPurchaseOrderGetData::Finish() {
   }
 }
 
+void TPurchaseOrderGetData::FailHandOver(const std::string& reason) {
+  hand_over_.Rollback();
+  ReportNotHandedOver(reason);
+}
+
+void TPurchaseOrderGetData::ReportNotHandedOver(const std::string& reason) {
+  if (Error().Code == 0) Error().Code = -1;
+  Error().Message = reason;
+  TOutputPool* output = GetOutputPool();
+  output->ForgetRenderedXML();
+  TBasePool* found = nullptr;
+  if (output->Pools().TryFindOfClass<TDataPool>("Data", found)) {
+    static_cast<TDataPool*>(found)->SetDataSet(nullptr);
+  }
+  // A "Status" this execution added for its success goes again, so that the
+  // output reads as that of any failed execution: "Error", then "Status".
+  if (status_added_ && output->Pools().TryFindOfClass<TTextNodePool>("Status", found)) {
+    output->Pools().Remove(found);
+  }
+  status_added_ = false;
+  TGetDataOperater::Finish();
+}
+
 TPurchaseOrderBusiness::TPurchaseOrderBusiness() {
   // Operators are reference counted: the list's reference owns each one.
-  GetOperaterList()->Add(new TPurchaseOrderGetData(this));
+  get_data_ = new TPurchaseOrderGetData(this);
+  GetOperaterList()->Add(get_data_);
   GetOperaterList()->Add(new THelpOperater(this));
+}
+
+TPurchaseOrderBusiness::~TPurchaseOrderBusiness() {
+  // A host may still hold the operator; its hand-over must not outlive the
+  // business object it was made for.
+  get_data_->AbandonHandOver(
+      "The business object was ended before the hand-over was confirmed, so "
+      "no order was marked");
 }
 
 }  // namespace gateway

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "config/ConfigTestSupport.h"
 #include "data/DataController.h"
 #include "data/DataTestSupport.h"
 #include "data/sqlite/SqliteTypes.h"
+#include "gateway/IHandOver.h"
 #include "pools/GlobleParams.h"
 
 namespace gateway {
@@ -101,6 +105,27 @@ class PurchaseOrderGetDataTest : public ::testing::Test {
     for (; !query->Eof(); query->Next()) marks += query->Fields(0).AsString() + " ";
     query->Close();
     return marks;
+  }
+
+  // Orders marked as the database holds them committed: read through a
+  // connection of its own, which sees no uncommitted mark.
+  int CommittedMarks() {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(root_.Path("erp.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "select count(*) from PURTC where TC035 = 'Y'", -1, &statement, nullptr);
+    const int count = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return count;
+  }
+
+  // The confirm step of the "GetData" operator.
+  IHandOver* AskHandOver() {
+    void* found = nullptr;
+    EXPECT_EQ(get_data_->QueryInterface(kIID_IHandOver, &found), kInterfaceOk);
+    return static_cast<IHandOver*>(found);
   }
 
   testing::TempFolder root_;
@@ -280,6 +305,165 @@ TEST_F(PurchaseOrderGetDataTest, AFactoryReadsAndMarksItsOwnDatabase) {
       "select count(*) from $$PURTC where TC035 = 'Y'");
   EXPECT_EQ(factory->Fields(0).AsInteger(), 2);
   factory->Close();
+}
+
+TEST_F(PurchaseOrderGetDataTest, AMarkingThatFailsPartwayMarksNothingAndSaysWhy) {
+  // 600 more orders of one line each, and a trigger that refuses the 500th
+  // marking statement.
+  const std::string numbers =
+      "(with recursive n(x) as (select 1 union all select x + 1 from n where x < 600) "
+      "select x from n)";
+  const std::string orders =
+      "insert into PURTC select '3301', printf('B%04d', x), '2024-02-01 00:00:00', 'S1', 'RMB',"
+      " 'P1', 'E1', '1', 'n', 'T1', 'N' from " +
+      numbers + ";";
+  const std::string lines =
+      "insert into PURTD (TD001, TD002, TD003, TD007, TD018) select '3301', printf('B%04d', x),"
+      " '0001', 'W1', 'Y' from " +
+      numbers + ";";
+  testing_data::RunSqlite(root_.Path("erp.db"),
+                          orders + lines +
+                              "create table Marking (n integer); insert into Marking values (0);"
+                              "create trigger RefuseThe500th before update of TC035 on PURTC begin"
+                              " update Marking set n = n + 1;"
+                              " select raise(abort, 'the 500th marking is refused')"
+                              " where (select n from Marking) >= 500; end;");
+  const std::string response = Run(kUnmarkedOrders);
+  EXPECT_NE(response.find("<Error>An order could not be marked as handed over, so no order was "
+                          "marked: The statement failed: the 500th marking is refused"),
+            std::string::npos)
+      << response;
+  EXPECT_NE(response.find("</Error><Status>-1</Status></Service>"), std::string::npos) << response;
+  EXPECT_EQ(response.find("<Row"), std::string::npos) << response;
+  // The 499 statements before it were rolled back with their trigger's count.
+  EXPECT_EQ(CommittedMarks(), 0);
+  TMyAdoQuery* count = GlobleParams().DataController()->QueryData("select n from Marking");
+  EXPECT_EQ(count->Fields(0).AsInteger(), 0);
+  count->Close();
+
+  // Without the trigger the same request hands every order over.
+  testing_data::RunSqlite(root_.Path("erp.db"), "drop trigger RefuseThe500th");
+  EXPECT_NE(Run(kUnmarkedOrders).find("<Status>0</Status>"), std::string::npos);
+  EXPECT_EQ(CommittedMarks(), 602);
+}
+
+TEST_F(PurchaseOrderGetDataTest, TheConfirmStepCommitsOnlyWhenTheHostConfirms) {
+  // How a host ends the hand-over it was given; each leaves nothing marked
+  // but Confirm.
+  struct Case {
+    const char* name;
+    std::function<void(IHandOver&)> end;
+    int marked;
+    const char* reason;  // what the output and a later Confirm then say
+  };
+  const Case cases[] = {
+      {"Confirm", [](IHandOver& step) { step.Confirm(); }, 2, nullptr},
+      {"Abandon", [](IHandOver& step) { step.Abandon(); }, 0,
+       "The hand-over was abandoned, so no order was marked"},
+      {"a new request",
+       [this](IHandOver&) {
+         get_data_->GetInputPool()->SetXML("<Service><Seperator>,</Seperator></Service>");
+       },
+       0, "A new request arrived before the hand-over was confirmed, so no order was marked"},
+      {"the end of the business object", [this](IHandOver&) { business_.reset(); }, 0,
+       "The business object was ended before the hand-over was confirmed, so no order was "
+       "marked"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_data::RunSqlite(root_.Path("erp.db"), "update PURTC set TC035 = 'N'");
+    if (!business_) {
+      business_ = std::make_unique<TPurchaseOrderBusiness>();
+      get_data_ = business_->GetOperaterList()->GetItem(0);
+    }
+    IHandOver* step = AskHandOver();
+    ASSERT_NE(step, nullptr);
+    const std::string response = Run(kUnmarkedOrders);
+    EXPECT_NE(response.find("<Row Data=\"3301,O'1,0001,"), std::string::npos) << response;
+    EXPECT_TRUE(step->Pending());
+    // Marked inside the open transaction only: nobody else sees it yet.
+    EXPECT_EQ(CommittedMarks(), 0);
+    c.end(*step);
+    EXPECT_FALSE(step->Pending());
+    EXPECT_EQ(CommittedMarks(), c.marked);
+    if (c.reason != nullptr) {
+      try {
+        step->Confirm();
+        ADD_FAILURE() << "Confirm after the hand-over ended did not raise";
+      } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), c.reason);
+      }
+      if (business_) {
+        const std::string after = get_data_->GetOutputPool()->GetXML();
+        EXPECT_NE(after.find(std::string("<Error>") + c.reason + "</Error>"), std::string::npos)
+            << after;
+        EXPECT_NE(after.find("<Status>-1</Status>"), std::string::npos) << after;
+        EXPECT_EQ(after.find("<Row"), std::string::npos) << after;
+      }
+    } else {
+      // The response read before stays what the output says.
+      EXPECT_EQ(get_data_->GetOutputPool()->GetXML(), response);
+      step->Confirm();  // nothing open any more: does nothing
+    }
+    step->Release();
+  }
+}
+
+TEST_F(PurchaseOrderGetDataTest, WithoutRowsOrWithoutTheStepNothingWaitsForTheHost) {
+  IHandOver* step = AskHandOver();
+  // No rows: nothing to confirm, and the write lock is free at once.
+  const std::string empty =
+      Run("<Service><Seperator>,</Seperator><Condition><Group><Property Name=\"TC001\" "
+          "Type=\"EQUAL\" Value=\"none\"/></Group></Condition></Service>");
+  EXPECT_NE(empty.find("<Status>0</Status>"), std::string::npos) << empty;
+  EXPECT_FALSE(step->Pending());
+  sqlite3* other = nullptr;
+  sqlite3_open_v2(root_.Path("erp.db").c_str(), &other, SQLITE_OPEN_READWRITE, nullptr);
+  EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+  step->Confirm();
+
+  // A failed request leaves nothing open either.
+  Run("<Service><Seperator>,</Seperator><PropertyList>NOPE</PropertyList></Service>");
+  EXPECT_FALSE(step->Pending());
+  EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+
+  // The confirm step is the operator's: its other interfaces answer through it.
+  void* operater = nullptr;
+  EXPECT_EQ(step->QueryInterface(kIID_IOperater, &operater), kInterfaceOk);
+  EXPECT_EQ(operater, static_cast<void*>(get_data_));
+  get_data_->Release();
+  // Letting go of it switches it off: Execute commits by itself again.
+  step->Release();
+  Run(kUnmarkedOrders);
+  EXPECT_EQ(CommittedMarks(), 2);
+  // Help hands nothing over and has no confirm step.
+  void* none = &operater;
+  EXPECT_EQ(business_->GetOperaterList()->GetItem(1)->QueryInterface(kIID_IHandOver, &none),
+            kNoInterface);
+  EXPECT_EQ(none, nullptr);
+}
+
+TEST_F(PurchaseOrderGetDataTest, AHandOverWaitingForItsHostKeepsOthersOnTheConnectionOut) {
+  // Two business objects of one process share the one connection.
+  IHandOver* step = AskHandOver();
+  Run(kUnmarkedOrders);
+  ASSERT_TRUE(step->Pending());
+  TPurchaseOrderBusiness other;
+  IOperater* other_get_data = other.GetOperaterList()->GetItem(0);
+  other_get_data->GetInputPool()->SetXML(kUnmarkedOrders);
+  other_get_data->Execute();
+  const std::string refused = other_get_data->GetOutputPool()->GetXML();
+  EXPECT_NE(refused.find("<Error>Cannot begin the hand-over: another hand-over is open on the "
+                         "same connection"),
+            std::string::npos)
+      << refused;
+  EXPECT_EQ(refused.find("<Row"), std::string::npos) << refused;
+  // The first one is untouched by the refusal.
+  EXPECT_TRUE(step->Pending());
+  step->Confirm();
+  EXPECT_EQ(CommittedMarks(), 2);
+  step->Release();
 }
 
 }  // namespace
