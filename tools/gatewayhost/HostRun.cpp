@@ -1,5 +1,6 @@
 #include "gatewayhost/HostRun.h"
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -9,6 +10,7 @@
 
 #include "gatewayhost/HostEncoding.h"
 #include "gatewayhost/HostFiles.h"
+#include "gatewayhost/HostHandOver.h"
 #include "gatewayhost/HostModule.h"
 #include "gatewayhost/HostReport.h"
 
@@ -62,8 +64,11 @@ bool RunRequests(Module& module, const HostOptions& options, const std::string& 
     throw std::runtime_error("operator " + name + " has no input or output pool");
 
   bool succeeded = true;
+  // With the confirm step, the orders of a response are handed over only
+  // once the response is stored (see Deliver below).
+  HandOverStep hand_over(operater);
   for (size_t i = 0; i < requests.size(); ++i) {
-    // Opened before the request runs: an output that cannot be written is
+    // Made before the request runs: an output that cannot be written is
     // found before "GetData" marks the orders it returns as handed over.
     std::unique_ptr<ResponseTarget> target;
     if (!options.output_dir.empty()) {
@@ -75,13 +80,22 @@ bool RunRequests(Module& module, const HostOptions& options, const std::string& 
     }
     const std::string context = InputName("request", options.requests[i]);
     std::string xml;
-    const std::string response = InContext(context, [&] {
-      input->SetXML(requests[i]);
-      operater.Execute();
-      xml = output->GetXML();
-      return EncodeResponse(xml, options.encoding);
-    });
-    target->Write(response);
+    try {
+      const std::string response = InContext(context, [&] {
+        input->SetXML(requests[i]);
+        operater.Execute();
+        xml = output->GetXML();
+        return EncodeResponse(xml, options.encoding);
+      });
+      target->Write(response);
+    } catch (...) {
+      hand_over.Abandon();  // a response that is not stored hands nothing over
+      throw;
+    }
+    // Stored and on disk: now the hand-over is committed, then the response
+    // takes its place. A failed commit removes the stored response again.
+    InContext(context + ": the response was not delivered", [&] { hand_over.Confirm(); });
+    target->Deliver();
     if (!ReportResponse({std::move(xml), requests[i], context, target->Name()}, options))
       succeeded = false;
   }
@@ -119,6 +133,11 @@ std::string ResponsePath(const std::string& directory, size_t number) {
 }
 
 bool RunHost(const HostOptions& options) {
+  // A response that cannot be written (a closed pipe, a file size limit) is a
+  // failure to report and abandon, not a signal that ends the host.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+
   // Every input is read before the module is loaded: a missing or unreadable
   // file stops the run before any request has run.
   std::string init;

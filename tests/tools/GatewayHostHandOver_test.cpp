@@ -1,0 +1,432 @@
+// Every order handed over exactly once, end to end: gatewayhost processes on
+// demo gateway roots run at once, are killed, wait on a locked database and
+// get outputs that cannot take their response; the factory database is
+// checked afterwards with SQLite itself.
+#include <fcntl.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/ConfigTestSupport.h"
+#include "data/DataTestSupport.h"
+
+extern char** environ;
+
+namespace gateway::host {
+namespace {
+
+namespace fs = std::filesystem;
+using gateway::testing::ReadFile;
+using gateway::testing::TempFolder;
+using gateway::testing::WriteFile;
+using gateway::testing_data::DriverKind;
+
+#ifdef GATEWAY_DEMO_GENERATOR
+constexpr const char* kGenerator = GATEWAY_DEMO_GENERATOR;
+#else
+constexpr const char* kGenerator = nullptr;  // the demo is not part of this build
+#endif
+
+// Factory F01's orders not handed over yet, one row per order line.
+std::string Request(const std::string& columns) {
+  const std::string condition =
+      "<Condition Type=\"and\"><Property Name=\"TC035\" Type=\"=\" Value=\"N\"/></Condition>";
+  return "<Request><Seperator>;</Seperator><DateFormat>yyyy-mm-dd hh:nn:ss</DateFormat>"
+         "<Factory>F01</Factory><PropertyList>" +
+         columns + "</PropertyList>" + condition +
+         "<OrderList>TC001;TC002;TD003</OrderList></Request>";
+}
+const std::string kNarrow = "TC001;TC002;TD003";
+// Twenty columns: at 2,000 orders of 5 lines a response of about 1.1 MB.
+const std::string kWide =
+    "TC001;TC002;TC003;TC004;MA002;TC005;MF002;TC018C;TD003;TD004;TD005;TD006;TD008;TD009;"
+    "TD010;TD011;TD012;MC002;TC035;CREATE_DATE";
+
+// One gatewayhost process, started at once and waited for (or killed) later.
+class Host {
+ public:
+  struct Output {
+    std::string file;                  // standard output into this file...
+    bool pipe = false;                 // ...or into a pipe the test reads
+    rlim_t file_size = RLIM_INFINITY;  // RLIMIT_FSIZE of the host, in bytes
+  };
+
+  Host(const std::vector<std::string>& arguments, const Output& output, const std::string& err) {
+    std::vector<std::string> all{GATEWAY_HOST_PATH};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : all) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int pipe_fds[2] = {-1, -1};
+    if (output.pipe && ::pipe2(pipe_fds, O_CLOEXEC) != 0) ADD_FAILURE() << "pipe failed";
+    // Everything the child needs is ready before the fork: after it, only
+    // calls that are safe between fork and exec.
+    const std::string out_file = output.file.empty() ? "/dev/null" : output.file;
+    const rlimit limit{output.file_size, output.file_size};
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      if (output.file_size != RLIM_INFINITY) ::setrlimit(RLIMIT_FSIZE, &limit);
+      const int out =
+          output.pipe ? pipe_fds[1] : ::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int error = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int input = ::open("/dev/null", O_RDONLY);
+      if (out < 0 || error < 0 || input < 0) ::_exit(127);
+      ::dup2(input, 0);
+      ::dup2(out, 1);
+      ::dup2(error, 2);
+      ::execve(argv[0], argv.data(), environ);
+      ::_exit(127);
+    }
+    if (output.pipe) {
+      ::close(pipe_fds[1]);
+      pipe_ = pipe_fds[0];
+    }
+    if (pid_ < 0) ADD_FAILURE() << "fork failed";
+  }
+  ~Host() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      Wait();
+    }
+    if (pipe_ >= 0) ::close(pipe_);
+  }
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  // The exit status; -1 when it ended by a signal.
+  int Wait() {
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  void Kill() { ::kill(pid_, SIGKILL); }
+  // The read end of the host's standard output (Output::pipe).
+  int Pipe() const { return pipe_; }
+  void ClosePipe() {
+    ::close(pipe_);
+    pipe_ = -1;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  int pipe_ = -1;
+};
+
+// Rows of a statement on a database file, through SQLite itself. A hot
+// journal left by a killed host is rolled back on the way, as the next
+// connection of any program would.
+std::vector<std::string> Column(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::vector<std::string> values;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << "cannot open " << file;
+  } else {
+    sqlite3_busy_timeout(db, 10000);
+    char* error = nullptr;
+    sqlite3_exec(
+        db, sql.c_str(),
+        [](void* into, int, char** row, char**) {
+          static_cast<std::vector<std::string>*>(into)->emplace_back(row[0] ? row[0] : "");
+          return 0;
+        },
+        &values, &error);
+    if (error != nullptr) ADD_FAILURE() << error << " in " << sql;
+    sqlite3_free(error);
+  }
+  sqlite3_close(db);
+  return values;
+}
+
+std::set<std::string> AsSet(const std::vector<std::string>& values) {
+  return {values.begin(), values.end()};
+}
+
+// The orders of a response ("TC001-TC002"), one entry per row.
+std::vector<std::string> OrdersOf(const std::string& response) {
+  static const std::regex row("<Row Data=\"([^;\"]*);([^;\"]*);");
+  std::vector<std::string> orders;
+  for (auto it = std::sregex_iterator(response.begin(), response.end(), row);
+       it != std::sregex_iterator(); ++it) {
+    orders.push_back((*it)[1].str() + "-" + (*it)[2].str());
+  }
+  return orders;
+}
+
+std::string StatusOf(const std::string& response) {
+  static const std::regex status("<Status>([^<]*)</Status>");
+  std::smatch match;
+  return std::regex_search(response, match, status) ? match[1].str() : "(none)";
+}
+
+// A demo gateway root of `orders` orders of 5 lines, reached through the
+// given driver, with the built module and tracing off.
+class HandOverRoot {
+ public:
+  HandOverRoot(int orders, DriverKind driver, const std::string& connection_extra = "") {
+    const std::string command = std::string(kGenerator) + " --root " + Root() + " --orders " +
+                                std::to_string(orders) + " --lines-per-order 5 --seed 1 --module " +
+                                GATEWAY_MODULE_PATH + " >" + folder_.Path("generator.out") +
+                                " 2>&1";
+    generated_ = std::system(command.c_str()) == 0;
+    const std::string provider =
+        driver == DriverKind::kSqlite
+            ? "Provider=SQLite;Data Source=erp.db"
+            : gateway::testing_data::ConnectionStringFor(driver, Root() + "/erp.db");
+    WriteFile(Root() + "/GatewayConfig.ini",
+              "[Options]\nKeepLog=0\n[Connection]\nProvider=" + provider + connection_extra + "\n");
+    WriteFile(folder_.Path("narrow.xml"), Request(kNarrow));
+    WriteFile(folder_.Path("wide.xml"), Request(kWide));
+  }
+
+  bool Generated() const { return generated_; }
+  std::string Root() const { return folder_.Path("root"); }
+  std::string Path(const std::string& name) const { return folder_.Path(name); }
+  std::string Factory() const { return Root() + "/ERP_F01.db"; }
+
+  std::vector<std::string> Arguments(const std::string& request,
+                                     const std::string& output = "") const {
+    std::vector<std::string> arguments{"--library", Root() + "/Bin/PurchaseOrder.so"};
+    if (!output.empty()) arguments.insert(arguments.end(), {"--output", output});
+    arguments.push_back(Path(request));
+    return arguments;
+  }
+
+  std::set<std::string> Marked() const {
+    return AsSet(Column(Factory(), "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'"));
+  }
+
+  // Runs one request to the end into `output`; the response.
+  std::string RunToEnd(const std::string& request, const std::string& output) const {
+    Host host(Arguments(request, output), {}, Path("host.err"));
+    EXPECT_EQ(host.Wait(), 0) << ReadFile(Path("host.err"));
+    return ReadFile(output);
+  }
+
+  // The next request hands over every order left, and nothing is left after it.
+  void ExpectTheNextRequestReturnsAll(const std::set<std::string>& marked_before) const {
+    const std::string response = RunToEnd("narrow.xml", Path("next.xml"));
+    EXPECT_EQ(StatusOf(response), "0") << response;
+    const std::set<std::string> returned = AsSet(OrdersOf(response));
+    EXPECT_FALSE(returned.empty());
+    std::set<std::string> expected = marked_before;
+    expected.insert(returned.begin(), returned.end());
+    EXPECT_EQ(Marked(), expected);
+    EXPECT_TRUE(OrdersOf(RunToEnd("narrow.xml", Path("after.xml"))).empty());
+  }
+
+ private:
+  TempFolder folder_;
+  gateway::testing::ScopedEnv registry_{"GATEWAY_REGISTRY", folder_.Path("root/registry.ini")};
+  bool generated_ = false;
+};
+
+class HandOverTest : public ::testing::TestWithParam<DriverKind> {
+ protected:
+  void SetUp() override {
+    if (kGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+  }
+};
+
+TEST_P(HandOverTest, HostsRunningAtOnceHandEveryOrderOverExactlyOnce) {
+  const HandOverRoot root(400, GetParam());
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  constexpr int kHosts = 4;
+  std::vector<std::unique_ptr<Host>> hosts;
+  for (int i = 0; i < kHosts; ++i) {
+    const std::string n = std::to_string(i);
+    hosts.push_back(
+        std::make_unique<Host>(root.Arguments("narrow.xml", root.Path("r" + n + ".xml")),
+                               Host::Output{}, root.Path("err" + n)));
+  }
+  std::map<std::string, int> responses_per_order;
+  for (int i = 0; i < kHosts; ++i) {
+    const std::string n = std::to_string(i);
+    EXPECT_EQ(hosts[static_cast<size_t>(i)]->Wait(), 0) << ReadFile(root.Path("err" + n));
+    const std::string response = ReadFile(root.Path("r" + n + ".xml"));
+    // Each got the lock in time, or says clearly that it did not.
+    if (StatusOf(response) != "0") {
+      EXPECT_NE(response.find("locked"), std::string::npos) << response;
+      EXPECT_TRUE(OrdersOf(response).empty()) << response;
+    }
+    for (const std::string& order : AsSet(OrdersOf(response))) ++responses_per_order[order];
+  }
+  ASSERT_FALSE(responses_per_order.empty());
+  std::set<std::string> returned;
+  for (const auto& [order, responses] : responses_per_order) {
+    EXPECT_EQ(responses, 1) << order << " is in " << responses << " responses";
+    EXPECT_EQ(marked_before.count(order), 0u) << order;
+    returned.insert(order);
+  }
+  // Every order in a response is marked, and every order marked is in one.
+  std::set<std::string> expected = marked_before;
+  expected.insert(returned.begin(), returned.end());
+  EXPECT_EQ(root.Marked(), expected);
+  // Nothing eligible was left behind.
+  EXPECT_TRUE(OrdersOf(root.RunToEnd("narrow.xml", root.Path("after.xml"))).empty());
+}
+
+TEST_P(HandOverTest, ALockHeldTooLongIsAClearErrorAndMarksNothing) {
+  const HandOverRoot root(40, GetParam(), ";Connect Timeout=1");
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  // Another program holds the factory database's write lock.
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(root.Factory().c_str(), &holder, SQLITE_OPEN_READWRITE, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const std::string response = root.RunToEnd("narrow.xml", root.Path("locked.xml"));
+  sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+
+  EXPECT_NE(response.find("<Error>Cannot begin the hand-over"), std::string::npos) << response;
+  EXPECT_NE(response.find("ERP_F01.db"), std::string::npos) << response;
+  EXPECT_NE(response.find("locked"), std::string::npos) << response;
+  EXPECT_EQ(StatusOf(response), "-1");
+  EXPECT_TRUE(OrdersOf(response).empty()) << response;
+  EXPECT_EQ(root.Marked(), marked_before);
+  root.ExpectTheNextRequestReturnsAll(marked_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, HandOverTest,
+                         ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc),
+                         [](const ::testing::TestParamInfo<DriverKind>& param) {
+                           return gateway::testing_data::DriverName(param.param);
+                         });
+
+class HostFailureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (kGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+  }
+};
+
+// Waits until `done` holds, for at most ten seconds.
+template <class Condition>
+bool WaitFor(Condition done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+TEST_F(HostFailureTest, AHostKilledInTheMiddleHandsNothingOver) {
+  struct Case {
+    const char* name;
+    bool while_marking;  // else: while it writes the response
+  };
+  for (const Case c : {Case{"while marking", true}, Case{"while writing the response", false}}) {
+    SCOPED_TRACE(c.name);
+    const HandOverRoot root(2000, DriverKind::kSqlite);
+    ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+    const std::set<std::string> marked_before = root.Marked();
+    const std::string journal = root.Factory() + "-journal";
+    std::unique_ptr<Host> host;
+    if (c.while_marking) {
+      // Every marking statement now takes a while: the host is still marking
+      // when the journal of its first change appears.
+      gateway::testing_data::RunSqlite(
+          root.Factory(),
+          "create table Slow (x integer);"
+          "insert into Slow with recursive n(x) as (select 1 union all select x + 1 from n"
+          " where x < 200) select x from n;"
+          "create trigger SlowMarking after update of TC035 on PURTC begin"
+          " select count(*) from Slow a, Slow b, Slow c where a.x + b.x + c.x < 0; end;");
+      host = std::make_unique<Host>(root.Arguments("narrow.xml", root.Path("out.xml")),
+                                    Host::Output{}, root.Path("host.err"));
+      ASSERT_TRUE(WaitFor([&] { return fs::exists(journal); }));
+    } else {
+      // The response (over 200 KB) fills the pipe nobody reads: the host has
+      // marked everything and waits in its write, before any commit.
+      host = std::make_unique<Host>(root.Arguments("narrow.xml"), Host::Output{"", true},
+                                    root.Path("host.err"));
+      char first[64];
+      ASSERT_GT(::read(host->Pipe(), first, sizeof first), 0);
+    }
+    host->Kill();
+    EXPECT_EQ(host->Wait(), -1);
+    host.reset();
+    EXPECT_EQ(root.Marked(), marked_before);
+    // What a crash before the commit leaves: no response, at most its
+    // unfinished temporary file.
+    EXPECT_FALSE(fs::exists(root.Path("out.xml")));
+    for (const auto& entry : fs::directory_iterator(root.Path(""))) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("out.xml.", 0) == 0) {
+        EXPECT_TRUE(name.ends_with(".tmp")) << name;
+        EXPECT_EQ(fs::file_size(entry.path()), 0u) << name;
+      }
+    }
+    if (c.while_marking)
+      gateway::testing_data::RunSqlite(root.Factory(), "drop trigger SlowMarking");
+    root.ExpectTheNextRequestReturnsAll(marked_before);
+  }
+}
+
+TEST_F(HostFailureTest, AResponseThatCannotBeStoredHandsNothingOverAndKeepsTheOldOne) {
+  // The sizes below hold for the demo root of 2,000 orders of 5 lines (seed
+  // 1) and the twenty-column request: its response is about 1.1 MB; marking
+  // it writes a rollback journal of under 0.6 MB; the factory database is
+  // 3.5 MB, and the commit writes pages beyond 2 MB of it.
+  struct Case {
+    const char* name;
+    bool to_file;      // --output FILE, else standard output
+    std::string file;  // --output, when not the root's own file
+    rlim_t file_size;
+    bool pipe_closed;  // standard output is a pipe whose reader has gone
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a full device", true, "/dev/full", RLIM_INFINITY, false,
+       "cannot write '/dev/full': No space left on device"},
+      {"a file size limit below the response", true, "", 850 * 1024, false, "File too large"},
+      {"a file size limit that fails the commit", true, "", 2048 * 1024, false,
+       "the response was not delivered: The hand-over could not be committed, so no order was "
+       "marked"},
+      {"a pipe nobody reads", false, "", RLIM_INFINITY, true,
+       "cannot write standard output: Broken pipe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const HandOverRoot root(2000, DriverKind::kSqlite);
+    ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+    const std::set<std::string> marked_before = root.Marked();
+    const std::string previous = root.Path("out/response.xml");
+    WriteFile(previous, "<Service>the previous response</Service>");
+    const std::string output = !c.to_file ? "" : c.file.empty() ? previous : c.file;
+    Host host(root.Arguments("wide.xml", output), Host::Output{"", !c.to_file, c.file_size},
+              root.Path("host.err"));
+    if (c.pipe_closed) host.ClosePipe();
+    EXPECT_EQ(host.Wait(), 1);
+    const std::string error = ReadFile(root.Path("host.err"));
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    // The old response is whole, and no temporary file is left beside it.
+    EXPECT_EQ(ReadFile(previous), "<Service>the previous response</Service>");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root.Path("out")), fs::directory_iterator()), 1);
+    EXPECT_EQ(root.Marked(), marked_before);
+    root.ExpectTheNextRequestReturnsAll(marked_before);
+  }
+}
+
+}  // namespace
+}  // namespace gateway::host
