@@ -12,6 +12,7 @@
 #include "config/ConfigTestSupport.h"
 #include "config/StoredPassword.h"
 #include "data/DataTestSupport.h"
+#include "demo/DemoGeneratorPath.h"
 #include "text/TextCase.h"
 #include "tools/HostProgram.h"
 
@@ -19,15 +20,10 @@ namespace gateway::host {
 namespace {
 
 namespace fs = std::filesystem;
+using gateway::testing::kDemoGenerator;
 using gateway::testing::ReadFile;
 using gateway::testing::TempFolder;
 using gateway::testing::WriteFile;
-
-#ifdef GATEWAY_DEMO_GENERATOR
-constexpr const char* kGenerator = GATEWAY_DEMO_GENERATOR;
-#else
-constexpr const char* kGenerator = nullptr;  // the demo is not part of this build
-#endif
 
 constexpr const char* kSecret = "Ko9Secret4Pw";
 
@@ -46,9 +42,13 @@ struct Case {
 // registry of ODBC drivers.
 class CredentialsTest : public ::testing::Test {
  protected:
+  // Before any test moves TMPDIR into its root: the registry of ODBC drivers
+  // is made once per process, in the temporary folder, and must outlive the
+  // root of the test that happens to make it.
+  static void SetUpTestSuite() { gateway::testing_data::OdbcTestDriver(); }
   void SetUp() override {
-    if (kGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
-    const std::string command = std::string(kGenerator) + " --root " + Root() +
+    if (kDemoGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+    const std::string command = std::string(kDemoGenerator) + " --root " + Root() +
                                 " --orders 3 --lines-per-order 1 --module " GATEWAY_MODULE_PATH
                                 " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -57,7 +57,6 @@ class CredentialsTest : public ::testing::Test {
               "<Request><Seperator>;</Seperator><Factory>F01</Factory>"
               "<PropertyList>TC001;TC002</PropertyList></Request>");
     fs::create_directories(Root("tmp"));
-    gateway::testing_data::OdbcTestDriver();
   }
 
   std::string Root(const std::string& relative = "") const {
