@@ -18,6 +18,7 @@
 #include "config/GatewayConfigU.h"
 #include "data/Connection.h"
 #include "data/Query.h"
+#include "demo/DemoGeneratorPath.h"
 #include "text/ListText.h"
 #include "text/TextCase.h"
 #include "text/XmlDom.h"
@@ -26,6 +27,7 @@ namespace gateway {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::kDemoGenerator;
 using testing::ReadFile;
 using testing::TempFolder;
 
@@ -33,19 +35,13 @@ using testing::TempFolder;
 constexpr int kOrders = 40;
 constexpr int kLinesPerOrder = 3;
 
-#ifdef GATEWAY_DEMO_GENERATOR
-constexpr const char* kGenerator = GATEWAY_DEMO_GENERATOR;
-#else
-constexpr const char* kGenerator = nullptr;  // the demo is not part of this build
-#endif
-
 struct GeneratorRun {
   int status;
   std::string output;  // standard output and error
 };
 
 GeneratorRun RunGenerator(const std::string& arguments) {
-  const std::string command = std::string(kGenerator) + " " + arguments + " 2>&1";
+  const std::string command = std::string(kDemoGenerator) + " " + arguments + " 2>&1";
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return {-1, "cannot start " + command};
   GeneratorRun run{0, ""};
@@ -119,13 +115,13 @@ class DemoRootTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = std::make_unique<TempFolder>();
-    if (kGenerator != nullptr) {
+    if (kDemoGenerator != nullptr) {
       failure_ = Generate(Root(), 7, " --module " + std::string(GATEWAY_MODULE_PATH));
     }
   }
   static void TearDownTestSuite() { folder_.reset(); }
   void SetUp() override {
-    if (kGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+    if (kDemoGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
     ASSERT_EQ(failure_, "");
   }
 
@@ -379,7 +375,7 @@ TEST_F(DemoRootTest, TheSameSeedGivesTheSameBytesAndAnotherSeedOtherData) {
 }
 
 TEST(DemoGenerator, BadArgumentsAreRefusedAndCreateNothing) {
-  if (kGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+  if (kDemoGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
   TempFolder folder;
   const std::string root = folder.Path("root");
   const struct {

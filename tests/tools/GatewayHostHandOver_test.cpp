@@ -2,46 +2,35 @@
 // demo gateway roots run at once, are killed, wait on a locked database and
 // get outputs that cannot take their response; the factory database is
 // checked afterwards with SQLite itself.
-#include <fcntl.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "config/ConfigTestSupport.h"
 #include "data/DataTestSupport.h"
-
-extern char** environ;
+#include "demo/DemoGeneratorPath.h"
+#include "tools/HostProgram.h"
 
 namespace gateway::host {
 namespace {
 
 namespace fs = std::filesystem;
+using gateway::testing::kDemoGenerator;
 using gateway::testing::ReadFile;
 using gateway::testing::TempFolder;
 using gateway::testing::WriteFile;
 using gateway::testing_data::DriverKind;
-
-#ifdef GATEWAY_DEMO_GENERATOR
-constexpr const char* kGenerator = GATEWAY_DEMO_GENERATOR;
-#else
-constexpr const char* kGenerator = nullptr;  // the demo is not part of this build
-#endif
 
 // Factory F01's orders not handed over yet, one row per order line.
 std::string Request(const std::string& columns) {
@@ -57,78 +46,6 @@ const std::string kNarrow = "TC001;TC002;TD003";
 const std::string kWide =
     "TC001;TC002;TC003;TC004;MA002;TC005;MF002;TC018C;TD003;TD004;TD005;TD006;TD008;TD009;"
     "TD010;TD011;TD012;MC002;TC035;CREATE_DATE";
-
-// One gatewayhost process, started at once and waited for (or killed) later.
-class Host {
- public:
-  struct Output {
-    std::string file;                  // standard output into this file...
-    bool pipe = false;                 // ...or into a pipe the test reads
-    rlim_t file_size = RLIM_INFINITY;  // RLIMIT_FSIZE of the host, in bytes
-  };
-
-  Host(const std::vector<std::string>& arguments, const Output& output, const std::string& err) {
-    std::vector<std::string> all{GATEWAY_HOST_PATH};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int pipe_fds[2] = {-1, -1};
-    if (output.pipe && ::pipe2(pipe_fds, O_CLOEXEC) != 0) ADD_FAILURE() << "pipe failed";
-    // Everything the child needs is ready before the fork: after it, only
-    // calls that are safe between fork and exec.
-    const std::string out_file = output.file.empty() ? "/dev/null" : output.file;
-    const rlimit limit{output.file_size, output.file_size};
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      if (output.file_size != RLIM_INFINITY) ::setrlimit(RLIMIT_FSIZE, &limit);
-      const int out =
-          output.pipe ? pipe_fds[1] : ::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int error = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int input = ::open("/dev/null", O_RDONLY);
-      if (out < 0 || error < 0 || input < 0) ::_exit(127);
-      ::dup2(input, 0);
-      ::dup2(out, 1);
-      ::dup2(error, 2);
-      ::execve(argv[0], argv.data(), environ);
-      ::_exit(127);
-    }
-    if (output.pipe) {
-      ::close(pipe_fds[1]);
-      pipe_ = pipe_fds[0];
-    }
-    if (pid_ < 0) ADD_FAILURE() << "fork failed";
-  }
-  ~Host() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      Wait();
-    }
-    if (pipe_ >= 0) ::close(pipe_);
-  }
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
-
-  // The exit status; -1 when it ended by a signal.
-  int Wait() {
-    int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  void Kill() { ::kill(pid_, SIGKILL); }
-  // The read end of the host's standard output (Output::pipe).
-  int Pipe() const { return pipe_; }
-  void ClosePipe() {
-    ::close(pipe_);
-    pipe_ = -1;
-  }
-
- private:
-  pid_t pid_ = 0;
-  int pipe_ = -1;
-};
 
 // Rows of a statement on a database file, through SQLite itself. A hot
 // journal left by a killed host is rolled back on the way, as the next
@@ -181,7 +98,7 @@ std::string StatusOf(const std::string& response) {
 class HandOverRoot {
  public:
   HandOverRoot(int orders, DriverKind driver, const std::string& connection_extra = "") {
-    const std::string command = std::string(kGenerator) + " --root " + Root() + " --orders " +
+    const std::string command = std::string(kDemoGenerator) + " --root " + Root() + " --orders " +
                                 std::to_string(orders) + " --lines-per-order 5 --seed 1 --module " +
                                 GATEWAY_MODULE_PATH + " >" + folder_.Path("generator.out") +
                                 " 2>&1";
@@ -215,8 +132,8 @@ class HandOverRoot {
 
   // Runs one request to the end into `output`; the response.
   std::string RunToEnd(const std::string& request, const std::string& output) const {
-    Host host(Arguments(request, output), {}, Path("host.err"));
-    EXPECT_EQ(host.Wait(), 0) << ReadFile(Path("host.err"));
+    const Outcome outcome = RunHostProgram(folder_, Arguments(request, output));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
     return ReadFile(output);
   }
 
@@ -241,7 +158,7 @@ class HandOverRoot {
 class HandOverTest : public ::testing::TestWithParam<DriverKind> {
  protected:
   void SetUp() override {
-    if (kGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+    if (kDemoGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
   }
 };
 
@@ -250,12 +167,12 @@ TEST_P(HandOverTest, HostsRunningAtOnceHandEveryOrderOverExactlyOnce) {
   ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
   const std::set<std::string> marked_before = root.Marked();
   constexpr int kHosts = 4;
-  std::vector<std::unique_ptr<Host>> hosts;
+  std::vector<std::unique_ptr<HostProcess>> hosts;
   for (int i = 0; i < kHosts; ++i) {
     const std::string n = std::to_string(i);
     hosts.push_back(
-        std::make_unique<Host>(root.Arguments("narrow.xml", root.Path("r" + n + ".xml")),
-                               Host::Output{}, root.Path("err" + n)));
+        std::make_unique<HostProcess>(root.Arguments("narrow.xml", root.Path("r" + n + ".xml")),
+                                      HostProcess::Output{}, root.Path("err" + n)));
   }
   std::map<std::string, int> responses_per_order;
   for (int i = 0; i < kHosts; ++i) {
@@ -315,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(Drivers, HandOverTest,
 class HostFailureTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (kGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+    if (kDemoGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
   }
 };
 
@@ -341,7 +258,7 @@ TEST_F(HostFailureTest, AHostKilledInTheMiddleHandsNothingOver) {
     ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
     const std::set<std::string> marked_before = root.Marked();
     const std::string journal = root.Factory() + "-journal";
-    std::unique_ptr<Host> host;
+    std::unique_ptr<HostProcess> host;
     if (c.while_marking) {
       // Every marking statement now takes a while: the host is still marking
       // when the journal of its first change appears.
@@ -352,14 +269,14 @@ TEST_F(HostFailureTest, AHostKilledInTheMiddleHandsNothingOver) {
           " where x < 200) select x from n;"
           "create trigger SlowMarking after update of TC035 on PURTC begin"
           " select count(*) from Slow a, Slow b, Slow c where a.x + b.x + c.x < 0; end;");
-      host = std::make_unique<Host>(root.Arguments("narrow.xml", root.Path("out.xml")),
-                                    Host::Output{}, root.Path("host.err"));
+      host = std::make_unique<HostProcess>(root.Arguments("narrow.xml", root.Path("out.xml")),
+                                           HostProcess::Output{}, root.Path("host.err"));
       ASSERT_TRUE(WaitFor([&] { return fs::exists(journal); }));
     } else {
       // The response (over 200 KB) fills the pipe nobody reads: the host has
       // marked everything and waits in its write, before any commit.
-      host = std::make_unique<Host>(root.Arguments("narrow.xml"), Host::Output{"", true},
-                                    root.Path("host.err"));
+      host = std::make_unique<HostProcess>(root.Arguments("narrow.xml"),
+                                           HostProcess::Output{"", true}, root.Path("host.err"));
       char first[64];
       ASSERT_GT(::read(host->Pipe(), first, sizeof first), 0);
     }
@@ -414,8 +331,8 @@ TEST_F(HostFailureTest, AResponseThatCannotBeStoredHandsNothingOverAndKeepsTheOl
     const std::string previous = root.Path("out/response.xml");
     WriteFile(previous, "<Service>the previous response</Service>");
     const std::string output = !c.to_file ? "" : c.file.empty() ? previous : c.file;
-    Host host(root.Arguments("wide.xml", output), Host::Output{"", !c.to_file, c.file_size},
-              root.Path("host.err"));
+    HostProcess host(root.Arguments("wide.xml", output),
+                     HostProcess::Output{"", !c.to_file, c.file_size}, root.Path("host.err"));
     if (c.pipe_closed) host.ClosePipe();
     EXPECT_EQ(host.Wait(), 1);
     const std::string error = ReadFile(root.Path("host.err"));
