@@ -266,6 +266,12 @@ TEST_F(PurchaseOrderGetDataTest, InjectedFragmentsAreRefusedBeforeAnythingRuns) 
           "<AgentOption>TC004 in (select MA001 from PURMA where MA002 &lt;&gt; 'a;b--')"
           "</AgentOption></Service>");
   EXPECT_NE(allowed.find("<Status>0</Status>"), std::string::npos) << allowed;
+  EXPECT_NE(allowed.find("<Row"), std::string::npos) << allowed;
+  // A request refused after one with rows carries none of those rows.
+  const std::string refused =
+      Run(std::string("<Service><Seperator>,</Seperator>") + cases[0].request_part + "</Service>");
+  EXPECT_NE(refused.find("<Status>-1</Status>"), std::string::npos) << refused;
+  EXPECT_EQ(refused.find("<Row"), std::string::npos) << refused;
 }
 
 TEST_F(PurchaseOrderGetDataTest, MarkingQuotesTheOrderKey) {
