@@ -201,7 +201,8 @@ void Connection::SetConnectionString(std::string connection_string) {
 }
 
 void Connection::Open() {
-  if (driver_) return;
+  if (Connected()) return;
+  Close();  // a lost link: its statements and the connection go first
   const std::vector<ConnectionItem> items = SplitConnectionItems(connection_string_);
   switch (ProviderOf(items)) {
     case Provider::kSqlite:
@@ -210,7 +211,7 @@ void Connection::Open() {
     case Provider::kOdbc:
     case Provider::kSqlServer: {
       const std::string odbc = OdbcConnectionStringOf(connection_string_);
-      driver_ = ConnectOdbc(odbc, "ODBC data source (" + MaskConnectionString(odbc) + ")",
+      driver_ = ConnectOdbc(odbc, "ODBC data source (" + ConnectionTarget(odbc) + ")",
                             connection_timeout_);
       break;
     }
@@ -266,6 +267,7 @@ void Connection::CommitTrans() {
 void Connection::RollbackTrans() {
   if (!in_transaction_) throw EDatabaseError("No transaction is active on this connection");
   in_transaction_ = false;
+  if (driver_->Lost()) return;
   try {
     driver_->Rollback();
   } catch (...) {

@@ -44,15 +44,20 @@ class Connection {
   bool LoginPrompt() const { return login_prompt_; }
   void SetLoginPrompt(bool prompt) { login_prompt_ = prompt; }
 
+  // Connects; a connection whose link was lost is made anew.
   void Open();
   // Closes the database connection; open datasets keep their results.
   void Close();
-  bool Connected() const { return driver_ != nullptr; }
+  // False too once the link to the database was lost: the next use connects again.
+  bool Connected() const { return driver_ != nullptr && !driver_->Lost(); }
+  // True when the last failure showed that the link to the database is gone.
+  bool Lost() const { return driver_ != nullptr && driver_->Lost(); }
   void SetConnected(bool connected) { connected ? Open() : Close(); }
 
   // One transaction at a time. No transaction stays open after CommitTrans or
   // RollbackTrans, even when they fail: a failed commit is rolled back, and a
-  // failed rollback closes the connection.
+  // failed rollback closes the connection. Rolling back a transaction whose
+  // link was lost only forgets it: the server has ended it already.
   void BeginTrans();
   // Begins the transaction of a hand-over (rows read and marked as delivered
   // in one transaction), which keeps every other hand-over on the same

@@ -143,4 +143,19 @@ std::string MaskConnectionString(std::string_view text) {
   return masked;
 }
 
+std::string ConnectionTarget(std::string_view text) {
+  constexpr std::string_view kTargetItems[] = {"DSN",    "Driver",   "Server",          "Servername",
+                                               "Host",   "Port",     "Database",        "Data Source",
+                                               "Initial Catalog"};
+  std::string target;
+  for (const ConnectionItem& item : SplitConnectionItems(text)) {
+    for (const std::string_view name : kTargetItems) {
+      if (!SameTextAscii(item.Name, name)) continue;
+      if (!target.empty()) target += ';';
+      target += item.Name + "=" + item.Value;
+    }
+  }
+  return target;
+}
+
 }  // namespace gateway

@@ -33,4 +33,9 @@ std::string JoinOdbcItems(const std::vector<ConnectionItem>& items);
 // writes a connection string into a message or a log writes this form.
 std::string MaskConnectionString(std::string_view text);
 
+// Where a connection string leads, for messages: only its DSN, Driver,
+// server, Port and database items ("Driver=X;Server=h;Port=5432;Database=erp"),
+// never a user, a password or any other item.
+std::string ConnectionTarget(std::string_view text);
+
 }  // namespace gateway

@@ -157,6 +157,9 @@ TMyAdoQuery* TDataController::QueryData(const std::string& sql) {
   } catch (const std::exception& error) {
     if (query.LastError().empty()) query.SetLastError(error.what());
     query.Close();
+    // A lost link to the database is a failure to reach it, not a statement
+    // the database refused: it propagates, and the next query connects anew.
+    if (connection_->Lost()) throw;
   }
   return &query;
 }

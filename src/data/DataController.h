@@ -53,7 +53,8 @@ class TDataController {
   int64_t ExecuteSQL(const std::string& sql);
   // Runs a query and returns the pooled query holding its result, open and on
   // its first row. A statement that fails raises nothing: the query is then
-  // not active. A failure to reach the database propagates.
+  // not active. A failure to reach the database (connecting, or a link lost
+  // while the query ran) propagates.
   TMyAdoQuery* QueryData(const std::string& sql);
   // Begins the transaction of a hand-over on the connection (connecting
   // first): the request's reading and marking run inside it, and every other

@@ -8,9 +8,41 @@ Dialect::~Dialect() = default;
 
 namespace {
 
+std::string QuoteIdentifier(std::string_view name) {
+  return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
+}
+
+bool IsPlainName(std::string_view name) {
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+  for (const char c : name) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '_';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// "DB." for a plain name; any other name quoted. A plain name is folded by
+// the engine like the table names written after it, so a schema made as
+// "create schema FAC1" is found as FAC1.PURTC on every engine.
+std::string SchemaPrefix(std::string_view database) {
+  return (IsPlainName(database) ? std::string(database) : QuoteIdentifier(database)) + ".";
+}
+
+// SQL Server's column definitions of a temporary table, for an engine that
+// rejects the comma after the last one.
+std::string WithoutTrailingComma(std::string_view column_definitions) {
+  std::string definitions = TrimRight(column_definitions);
+  if (!definitions.empty() && definitions.back() == ',') definitions.pop_back();
+  return definitions;
+}
+
 class SqlServer final : public Dialect {
  public:
   const char* Name() const override { return "SQL Server"; }
+  std::string CompanyPrefix(std::string_view database) const override {
+    return std::string(database) + "..";
+  }
   std::string TempTableName(std::string_view name) const override { return std::string(name); }
   std::string CreateTempTable(std::string_view name,
                               std::string_view column_definitions) const override {
@@ -46,15 +78,16 @@ class SqlServer final : public Dialect {
 class Sqlite final : public Dialect {
  public:
   const char* Name() const override { return "SQLite"; }
+  std::string CompanyPrefix(std::string_view database) const override {
+    return SchemaPrefix(database);
+  }
   std::string TempTableName(std::string_view name) const override {
     return "temp." + QuoteIdentifier(name);
   }
   std::string CreateTempTable(std::string_view name,
                               std::string_view column_definitions) const override {
-    // SQLite rejects a comma after the last column definition.
-    std::string definitions = TrimRight(column_definitions);
-    if (!definitions.empty() && definitions.back() == ',') definitions.pop_back();
-    return "create temp table " + QuoteIdentifier(name) + "(" + definitions + ")";
+    return "create temp table " + QuoteIdentifier(name) + "(" +
+           WithoutTrailingComma(column_definitions) + ")";
   }
   std::string CreateTempTableAs(std::string_view name, std::string_view select) const override {
     return "create temp table " + QuoteIdentifier(name) + " as " + std::string(select);
@@ -70,10 +103,57 @@ class Sqlite final : public Dialect {
   HandOverStatements HandOver(std::string_view, int) const override {
     return {"BEGIN IMMEDIATE", ""};
   }
+};
 
- private:
-  static std::string QuoteIdentifier(std::string_view name) {
-    return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
+class Postgres final : public Dialect {
+ public:
+  const char* Name() const override { return "PostgreSQL"; }
+  // A factory's database is a schema of the server's database.
+  std::string CompanyPrefix(std::string_view database) const override {
+    return SchemaPrefix(database);
+  }
+  // Temporary tables live in the session's own schema, which is searched first.
+  std::string TempTableName(std::string_view name) const override {
+    return QuoteIdentifier(name);
+  }
+  std::string CreateTempTable(std::string_view name,
+                              std::string_view column_definitions) const override {
+    // SQL Server's datetime and image are timestamp and bytea here; every
+    // definition is still followed by its comma.
+    std::string definitions = ReplaceAll(column_definitions, " datetime,", " timestamp,");
+    definitions = WithoutTrailingComma(ReplaceAll(definitions, " image,", " bytea,"));
+    return "create temp table " + QuoteIdentifier(name) + "(" + definitions + ")";
+  }
+  std::string CreateTempTableAs(std::string_view name, std::string_view select) const override {
+    return "create temp table " + QuoteIdentifier(name) + " as " + std::string(select);
+  }
+  std::string DropTempTable(std::string_view name) const override {
+    return "drop table " + TempTableName(name);
+  }
+  // A hand-over takes an advisory lock of the company schema, owned by its
+  // transaction, before it reads anything. A serializable transaction with a
+  // bounded retry would also keep two hand-overs from returning the same
+  // order, but the one that loses would fail after reading a possibly large
+  // result and read it again; with the lock, the second hand-over simply
+  // waits until the first commits or rolls back, and its SELECT (read
+  // committed: each statement sees what was committed before it began) then
+  // reads the first one's marks. Plain readers and the ERP's own writers are
+  // not kept out: the lock is advisory, as SQL Server's application lock is.
+  // lock_timeout bounds the wait; a lock not granted in time, or a deadlock
+  // with another writer while marking, raises an error, and the hand-over
+  // rolls back with nothing marked. The key is the schema as the server names
+  // it: a plain name folds to lower case.
+  HandOverStatements HandOver(std::string_view database_prefix,
+                              int timeout_seconds) const override {
+    std::string schema(database_prefix);
+    if (schema.empty() || schema.front() != '"') schema = LowerCaseAscii(schema);
+    const std::string wait =
+        timeout_seconds > 0 ? "'" + std::to_string(timeout_seconds) + "s'" : std::string("0");
+    return {"", "SET LOCAL lock_timeout = " + wait +
+                    "; DO $lock$ BEGIN PERFORM pg_advisory_xact_lock(hashtext('gateway hand-over " +
+                    ReplaceAll(schema, "'", "''") +
+                    "')); EXCEPTION WHEN lock_not_available THEN RAISE EXCEPTION "
+                    "'Another hand-over kept the orders locked for the whole wait'; END $lock$"};
   }
 };
 
@@ -86,6 +166,11 @@ const Dialect& SqlServerDialect() {
 
 const Dialect& SqliteDialect() {
   static const Sqlite dialect;
+  return dialect;
+}
+
+const Dialect& PostgresDialect() {
+  static const Postgres dialect;
   return dialect;
 }
 

@@ -1,7 +1,7 @@
 // The statement forms that differ between database engines: the library writes
 // SQL Server's dialect, and a driver supplies the other engines' forms of the
-// temporary-table statements and of the start of a hand-over transaction
-// through this interface.
+// company database prefix, the temporary-table statements and the start of a
+// hand-over transaction through this interface.
 #pragma once
 
 #include <string>
@@ -25,6 +25,12 @@ class Dialect {
  public:
   virtual ~Dialect();
   virtual const char* Name() const = 0;
+  // The text that stands for "$$" for the company database `database` (not
+  // blank): "DB.." on SQL Server (the database's default schema), "DB." where
+  // a company database is a schema (an attached SQLite file, a PostgreSQL
+  // schema). A name that the engine would not read as a plain identifier is
+  // quoted.
+  virtual std::string CompanyPrefix(std::string_view database) const = 0;
   // How the temporary table `name` (as the library names it, "##...") is
   // written inside statements.
   virtual std::string TempTableName(std::string_view name) const = 0;
@@ -52,5 +58,8 @@ class Dialect {
 const Dialect& SqlServerDialect();
 // SQLite: temporary tables in the "temp" schema, names quoted.
 const Dialect& SqliteDialect();
+// PostgreSQL: a factory's database is a schema of the server's database;
+// temporary tables live in the session's own schema, names quoted.
+const Dialect& PostgresDialect();
 
 }  // namespace gateway

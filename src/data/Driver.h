@@ -28,7 +28,8 @@ class DriverStatement {
   // driver can describe them (ftUnknown where it cannot).
   virtual void DescribeParameters(Parameters& into) = 0;
   // True when the statement yields rows, as far as the driver can tell before
-  // it runs (an ODBC driver for another engine than SQLite may not: then true).
+  // it runs (an ODBC driver for another engine than SQLite or PostgreSQL may
+  // not: then true).
   virtual bool ReturnsRows() const = 0;
 
   // Runs the statement with the values of `values` (one per marker, in order)
@@ -59,6 +60,9 @@ class DriverConnection {
   // `database` (not blank); may attach the database first.
   virtual std::string DatabasePrefix(std::string_view database) = 0;
   virtual const Dialect& GetDialect() const = 0;
+  // True once a failure has shown that the link to the database is gone (the
+  // server stopped or ended the session); the connection is of no further use.
+  virtual bool Lost() const { return false; }
   // What the connection reaches, for messages ("SQLite database '/data/erp.db'").
   virtual std::string Description() const = 0;
 };

@@ -304,7 +304,8 @@ class OdbcConnection final : public DriverConnection {
   void BeginTransaction() override {
     if (!SQL_SUCCEEDED(SQLSetConnectAttr(dbc_->get(), SQL_ATTR_AUTOCOMMIT,
                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
-      Fail("Cannot begin a transaction on the " + description_, *dbc_);
+      FailOnLink("Cannot begin a transaction on the " + description_,
+                 ReadDiagnostics(SQL_HANDLE_DBC, dbc_->get()));
     }
     in_transaction_ = true;
   }
@@ -338,11 +339,31 @@ class OdbcConnection final : public DriverConnection {
   void Rollback() override { EndTransaction(SQL_ROLLBACK, "roll back"); }
 
   std::string DatabasePrefix(std::string_view database) override;
-  const Dialect& GetDialect() const override { return sqlite_ ? SqliteDialect() : SqlServerDialect(); }
+  bool Lost() const override { return lost_; }
+  const Dialect& GetDialect() const override {
+    return sqlite_ ? SqliteDialect() : postgres_ ? PostgresDialect() : SqlServerDialect();
+  }
   std::string Description() const override { return description_; }
 
   SQLHDBC Dbc() const { return dbc_->get(); }
+
+  // Raises for a failed call on this connection. When the failure shows that
+  // the link to the server is gone (a server that stopped or ended this
+  // session), the message says so and the connection counts as lost: its
+  // owner makes a new one for the next statement.
+  [[noreturn]] void FailOnLink(const std::string& what, const Diagnostics& diagnostics,
+                               std::string_view sql = {}) {
+    if (LinkIsDead(diagnostics)) {
+      lost_ = true;
+      Fail("The connection to the " + description_ + " was lost (" + what + ")", diagnostics, sql);
+    }
+    Fail(what, diagnostics, sql);
+  }
+
   bool IsSqlite() const { return sqlite_; }
+  // True for the engines whose drivers describe a prepared statement's
+  // result before it runs (PostgreSQL's parses it on the server).
+  bool DescribesBeforeRunning() const { return sqlite_ || postgres_; }
   bool TextFetch() const { return text_fetch_; }
   Watchdog& GetWatchdog() {
     if (!watchdog_) watchdog_ = std::make_unique<Watchdog>();
@@ -350,6 +371,13 @@ class OdbcConnection final : public DriverConnection {
   }
 
  private:
+  bool LinkIsDead(const Diagnostics& diagnostics) const {
+    if (diagnostics.first_state.rfind("08", 0) == 0) return true;  // connection exceptions
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return SQL_SUCCEEDED(SQLGetConnectAttr(dbc_->get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+           dead == SQL_CD_TRUE;
+  }
+
   void EndTransaction(SQLSMALLINT kind, const char* verb) {
     if (by_statement_) {
       try {
@@ -368,7 +396,8 @@ class OdbcConnection final : public DriverConnection {
     SQLSetConnectAttr(dbc_->get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     in_transaction_ = false;
     if (!SQL_SUCCEEDED(rc)) {
-      Fail(std::string("Cannot ") + verb + " the transaction on the " + description_, diagnostics);
+      FailOnLink(std::string("Cannot ") + verb + " the transaction on the " + description_,
+                 diagnostics);
     }
   }
 
@@ -396,7 +425,7 @@ class OdbcConnection final : public DriverConnection {
     text.push_back(0);
     SQLRETURN rc = SQLExecDirect(statement.get(), text.data(), SQL_NTS);
     while (SQL_SUCCEEDED(rc)) rc = SQLMoreResults(statement.get());
-    if (rc != SQL_NO_DATA) Fail(what, statement, sql);
+    if (rc != SQL_NO_DATA) FailOnLink(what, ReadDiagnostics(SQL_HANDLE_STMT, statement.get()), sql);
   }
 
   std::string MainSqliteFile();
@@ -425,6 +454,7 @@ class OdbcConnection final : public DriverConnection {
     SQLGetInfo(dbc_->get(), SQL_DBMS_NAME, name, sizeof name, &name_length);
     dbms_ = reinterpret_cast<const char*>(name);
     sqlite_ = LowerCaseAscii(dbms_).find("sqlite") != std::string::npos;
+    postgres_ = LowerCaseAscii(dbms_).find("postgres") != std::string::npos;
   }
 
   Handle env_{SQL_HANDLE_ENV, SQL_NULL_HANDLE};
@@ -433,10 +463,12 @@ class OdbcConnection final : public DriverConnection {
   std::string description_;
   std::string dbms_;
   bool sqlite_ = false;
+  bool postgres_ = false;
   bool text_fetch_ = false;
   bool connected_ = false;
   bool in_transaction_ = false;
   bool by_statement_ = false;  // the open transaction was begun by a statement
+  bool lost_ = false;
   std::set<std::string> attached_;
   std::string attached_files_;  // for messages: 'a.db', 'b.db'
 };
@@ -446,18 +478,26 @@ class OdbcStatement final : public DriverStatement {
   OdbcStatement(OdbcConnection& connection, std::string_view sql)
       : connection_(connection), sql_(sql), stmt_(SQL_HANDLE_STMT, connection.Dbc()) {
     if (stmt_.get() == SQL_NULL_HANDLE) {
-      Fail("Cannot make a statement on the " + connection_.Description(),
-           ReadDiagnostics(SQL_HANDLE_DBC, connection_.Dbc()));
+      connection_.FailOnLink("Cannot make a statement on the " + connection_.Description(),
+                             ReadDiagnostics(SQL_HANDLE_DBC, connection_.Dbc()));
     }
     std::vector<SQLCHAR> text(sql_.begin(), sql_.end());
     text.push_back(0);
     if (!SQL_SUCCEEDED(SQLPrepare(stmt_.get(), text.data(), static_cast<SQLINTEGER>(sql_.size())))) {
-      Fail("The database rejected the statement", stmt_, sql_);
+      connection_.FailOnLink("The database rejected the statement",
+                             ReadDiagnostics(SQL_HANDLE_STMT, stmt_.get()), sql_);
     }
     SQLSMALLINT count = 0;
     if (SQL_SUCCEEDED(SQLNumParams(stmt_.get(), &count))) parameter_count_ = count;
     SQLSMALLINT columns = 0;
-    if (SQL_SUCCEEDED(SQLNumResultCols(stmt_.get(), &columns))) column_count_ = columns;
+    if (SQL_SUCCEEDED(SQLNumResultCols(stmt_.get(), &columns))) {
+      column_count_ = columns;
+    } else if (connection_.DescribesBeforeRunning()) {
+      // The PostgreSQL driver parses the statement on the server only when it
+      // is first described: a missing table shows here, not in SQLPrepare.
+      connection_.FailOnLink("The database rejected the statement",
+                             ReadDiagnostics(SQL_HANDLE_STMT, stmt_.get()), sql_);
+    }
   }
 
   int ParameterCount() const override { return parameter_count_; }
@@ -483,7 +523,9 @@ class OdbcStatement final : public DriverStatement {
 
   // Engines other than SQLite may not tell before the statement runs (FreeTDS);
   // for them Open finds out afterwards.
-  bool ReturnsRows() const override { return column_count_ > 0 || !connection_.IsSqlite(); }
+  bool ReturnsRows() const override {
+    return column_count_ > 0 || !connection_.DescribesBeforeRunning();
+  }
 
   int64_t Execute(const Parameters& values, int timeout_seconds) override {
     Run(values, timeout_seconds);
@@ -672,7 +714,7 @@ class OdbcStatement final : public DriverStatement {
                connection_.Description() + ")",
            diagnostics, sql_);
     }
-    Fail(what, diagnostics, sql_);
+    connection_.FailOnLink(what, diagnostics, sql_);
   }
 
   std::vector<FieldDef> DescribeColumns(SQLSMALLINT columns, std::vector<ColumnPlan>& plan) {
@@ -945,7 +987,7 @@ std::string OdbcConnection::MainSqliteFile() {
 }
 
 std::string OdbcConnection::DatabasePrefix(std::string_view database) {
-  if (!sqlite_) return std::string(database) + "..";
+  if (!sqlite_) return GetDialect().CompanyPrefix(database);
   CheckCompanyDatabaseName(database);
   const std::string key = LowerCaseAscii(database);
   if (attached_.count(key) == 0) {

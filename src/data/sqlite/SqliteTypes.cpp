@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/Errors.h"
+#include "data/Dialect.h"
 #include "text/TextCase.h"
 
 namespace gateway {
@@ -56,16 +57,6 @@ bool IsOneOf(const std::string& name, std::initializer_list<std::string_view> na
     if (name == candidate) return true;
   }
   return false;
-}
-
-bool IsPlainName(std::string_view name) {
-  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
-  for (const char c : name) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '_';
-    if (!ok) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -160,8 +151,7 @@ std::string CompanyDatabaseFile(std::string_view main_file, std::string_view dat
 }
 
 std::string SqliteSchemaPrefix(std::string_view database) {
-  if (IsPlainName(database)) return std::string(database) + ".";
-  return "\"" + ReplaceAll(database, "\"", "\"\"") + "\".";
+  return SqliteDialect().CompanyPrefix(database);
 }
 
 std::string SqliteAttachStatement(std::string_view file, std::string_view database) {
