@@ -10,6 +10,7 @@ packages=(
   unixodbc-dev odbcinst  # ODBC driver manager for the production driver
   libsqliteodbc          # an ODBC driver the tests can run the ODBC path through
   tdsodbc                # FreeTDS, the ODBC driver SQL Server providers are mapped to
+  postgresql odbc-postgresql  # a database server and its ODBC driver for the tests and benchmarks
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
 )

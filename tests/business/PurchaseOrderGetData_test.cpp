@@ -11,12 +11,17 @@
 #include "config/ConfigTestSupport.h"
 #include "data/DataController.h"
 #include "data/DataTestSupport.h"
+#include "data/TestDatabase.h"
 #include "data/sqlite/SqliteTypes.h"
 #include "gateway/IHandOver.h"
 #include "pools/GlobleParams.h"
 
 namespace gateway {
 namespace {
+
+using testing_data::DriverKind;
+using testing_data::TestDatabase;
+using Script = std::function<void(const std::string&)>;
 
 // Every column of the purchase-order line table, so that the base statement's
 // select list resolves.
@@ -33,9 +38,8 @@ std::string LineColumns() {
 // The ERP tables the base statement reads, with three orders: two of order
 // type `type` from an approved supplier (one with two lines, one whose number
 // holds an apostrophe) and one from a supplier that may not be handed over.
-void FillErpDatabase(const std::string& file, const std::string& type) {
-  testing_data::RunSqlite(
-      file,
+void FillErpDatabase(const Script& run, const std::string& type) {
+  run(
         "create table PURTC (TC001 varchar(4), TC002 varchar(11), TC003 datetime, TC004 varchar(10),"
         " TC005 varchar(4), TC010 varchar(10), TC011 varchar(10), TC018 char(1), TC019 text,"
         " TC027 varchar(6), TC035 char(1));"
@@ -60,13 +64,16 @@ void FillErpDatabase(const std::string& file, const std::string& type) {
 }
 
 // A gateway root with a small ERP database: three orders, one of them with
-// two lines, one from a supplier that may not be handed over.
-class PurchaseOrderGetDataTest : public ::testing::Test {
+// two lines, one from a supplier that may not be handed over. The database is
+// an SQLite file read through the SQLite driver or ODBC, or a database on the
+// PostgreSQL test server: every case runs on each, and expects the same.
+class PurchaseOrderGetDataTest : public ::testing::TestWithParam<DriverKind> {
  protected:
   void SetUp() override {
+    database_ = std::make_unique<TestDatabase>(GetParam(), root_.Path("erp.db"));
     testing::WriteFile(root_.Path("GatewayConfig.ini"),
-                       "[Options]\nKeepLog=0\n[Connection]\n"
-                       "Provider=Provider=SQLite;Data Source=erp.db\n");
+                       "[Options]\nKeepLog=0\n[Connection]\nProvider=" +
+                           database_->ConnectionString() + "\n");
     testing::WriteFile(root_.Path("registry.ini"),
                        "[HKEY_LOCAL_MACHINE\\Software\\KVT\\Velmarine]\nClientPath=" +
                            root_.Path() + "\n");
@@ -77,7 +84,7 @@ class PurchaseOrderGetDataTest : public ::testing::Test {
         "<Property ID=\"TC002\" Field=\"TC002\" Type=\"C\" IsKey=\"Y\"/>"
         "<Property ID=\"TC019\" Field=\"TC019\" Type=\"T\"/>"
         "</PropertyList></Object>");
-    FillErpDatabase(root_.Path("erp.db"), "3301");
+    FillErpDatabase(Main(), "3301");
     StartupLibrary();
     business_ = std::make_unique<TPurchaseOrderBusiness>();
     business_->Initialize("");
@@ -92,6 +99,13 @@ class PurchaseOrderGetDataTest : public ::testing::Test {
     get_data_->GetInputPool()->SetXML(request);
     get_data_->Execute();
     return get_data_->GetOutputPool()->GetXML();
+  }
+
+  Script Main() const {
+    return [this](const std::string& script) { database_->Run(script); };
+  }
+  Script Company(const std::string& name) const {
+    return [this, name](const std::string& script) { database_->RunInCompany(name, script); };
   }
 
   TPurchaseOrderGetData& Operater() {
@@ -129,6 +143,7 @@ class PurchaseOrderGetDataTest : public ::testing::Test {
   }
 
   testing::TempFolder root_;
+  std::unique_ptr<TestDatabase> database_;
   testing::ScopedModulePath module_{root_.Path("Bin/PurchaseOrder.so")};
   testing::ScopedEnv registry_{"GATEWAY_REGISTRY", root_.Path("registry.ini")};
   std::unique_ptr<TPurchaseOrderBusiness> business_;
@@ -141,7 +156,7 @@ const char kUnmarkedOrders[] =
     "<Condition><Group Type=\"and\"><Property Name=\"TC035\" Type=\"NOTEQUAL\" Value=\"Y\"/>"
     "</Group></Condition><OrderList>TC001,TC002,TD003</OrderList></Service>";
 
-TEST_F(PurchaseOrderGetDataTest, ReturnsTheRowsAndMarksWhatWasDeliveredOnce) {
+TEST_P(PurchaseOrderGetDataTest, ReturnsTheRowsAndMarksWhatWasDeliveredOnce) {
   const std::string first = Run(kUnmarkedOrders);
   EXPECT_NE(first.find("<Data><DataSet Field=\"TC001,TC002,TD003,TC018C,TC003\">"
                        "<Row Data=\"3301,001,0001,1.应税内含,2024-01-05\"/>"
@@ -166,7 +181,25 @@ TEST_F(PurchaseOrderGetDataTest, ReturnsTheRowsAndMarksWhatWasDeliveredOnce) {
       << second;
 }
 
-TEST_F(PurchaseOrderGetDataTest, BuildsTheOuterStatementAroundTheBaseStatement) {
+TEST_P(PurchaseOrderGetDataTest, EveryBackendAnswersByteForByteTheSame) {
+  // Text, fixed-width text, date-times, the computed label and the joined
+  // master data; the expected response is one text for every backend.
+  const std::string response =
+      Run("<Service><Seperator>;</Seperator><DateFormat>yyyy-mm-dd hh:nn:ss</DateFormat>"
+          "<PropertyList>TC001;TC002;TD003;TC003;TC004;MA002;MF002;TC018C;TD007;TC019;TC035"
+          "</PropertyList><Condition><Group><Property Name=\"TC035\" Type=\"NOTEQUAL\" "
+          "Value=\"Y\"/></Group></Condition><OrderList>TC001;TC002;TD003</OrderList></Service>");
+  EXPECT_EQ(response,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE SC [\n<!ENTITY stdd "
+            "\"&amp;stdd;\">\n]>\n<Service><Data><DataSet Field=\"TC001;TC002;TD003;TC003;TC004;"
+            "MA002;MF002;TC018C;TD007;TC019;TC035\">"
+            "<Row Data=\"3301;001;0001;2024-01-05 09:30:00;S1;供应商一;人民币;1.应税内含;W1;note;N\"/>"
+            "<Row Data=\"3301;001;0002;2024-01-05 09:30:00;S1;供应商一;人民币;1.应税内含;W1;note;N\"/>"
+            "<Row Data=\"3301;O'1;0001;2024-01-06 00:00:00;S1;供应商一;人民币;2.应税外加;W1;x;N\"/>"
+            "</DataSet></Data><Status>0</Status></Service>\n");
+}
+
+TEST_P(PurchaseOrderGetDataTest, BuildsTheOuterStatementAroundTheBaseStatement) {
   Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC019</PropertyList>"
       "<Condition><Group><Property Name=\"TC001\" Type=\"EQUAL\" Value=\"a=1\"/></Group>"
       "</Condition><AgentOption>TC004='S1'</AgentOption><OrderList>TC002</OrderList></Service>");
@@ -187,7 +220,7 @@ TEST_F(PurchaseOrderGetDataTest, BuildsTheOuterStatementAroundTheBaseStatement) 
   EXPECT_NE(get_data_->GetOutputPool()->GetXML().find("<Key>TC001,TC002</Key>"), std::string::npos);
 }
 
-TEST_F(PurchaseOrderGetDataTest, WithoutPoolsEveryColumnAndTheDefaultRestriction) {
+TEST_P(PurchaseOrderGetDataTest, WithoutPoolsEveryColumnAndTheDefaultRestriction) {
   const std::string response = Run("<Service><Seperator>|</Seperator></Service>");
   auto* query = dynamic_cast<TMyAdoQuery*>(
       Operater().GetDataSet());
@@ -199,7 +232,7 @@ TEST_F(PurchaseOrderGetDataTest, WithoutPoolsEveryColumnAndTheDefaultRestriction
   EXPECT_NE(response.find("<DataSet Field=\"TC001|TC002|TC019\">"), std::string::npos) << response;
 }
 
-TEST_F(PurchaseOrderGetDataTest, AStatementTheDatabaseRefusesIsReportedAndMarksNothing) {
+TEST_P(PurchaseOrderGetDataTest, AStatementTheDatabaseRefusesIsReportedAndMarksNothing) {
   const std::string response =
       Run("<Service><Seperator>,</Seperator><PropertyList>NOPE</PropertyList></Service>");
   EXPECT_NE(response.find("<Error>Cannot perform this operation on a closed dataset</Error>"
@@ -210,9 +243,8 @@ TEST_F(PurchaseOrderGetDataTest, AStatementTheDatabaseRefusesIsReportedAndMarksN
   EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:N 3302-003:N ");
 }
 
-TEST_F(PurchaseOrderGetDataTest, AResponseThatCannotBeProducedMarksNothing) {
-  testing_data::RunSqlite(root_.Path("erp.db"),
-                          "update PURTC set TC019 = 'has &stdd; inside' where TC002 = '001'");
+TEST_P(PurchaseOrderGetDataTest, AResponseThatCannotBeProducedMarksNothing) {
+  database_->Run("update PURTC set TC019 = 'has &stdd; inside' where TC002 = '001'");
   const std::string response =
       Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002,TC019</PropertyList>"
           "</Service>");
@@ -223,7 +255,11 @@ TEST_F(PurchaseOrderGetDataTest, AResponseThatCannotBeProducedMarksNothing) {
   EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:N 3302-003:N ");
 }
 
-TEST_F(PurchaseOrderGetDataTest, InjectedFragmentsAreRefusedBeforeAnythingRuns) {
+// The request checks run before anything reaches a database; the allowed
+// request at the end is written in SQLite's dialect.
+class PurchaseOrderRequestCheckTest : public PurchaseOrderGetDataTest {};
+
+TEST_P(PurchaseOrderRequestCheckTest, InjectedFragmentsAreRefusedBeforeAnythingRuns) {
   struct Case {
     const char* request_part;
     const char* element;
@@ -274,19 +310,19 @@ TEST_F(PurchaseOrderGetDataTest, InjectedFragmentsAreRefusedBeforeAnythingRuns) 
   EXPECT_EQ(refused.find("<Row"), std::string::npos) << refused;
 }
 
-TEST_F(PurchaseOrderGetDataTest, MarkingQuotesTheOrderKey) {
+TEST_P(PurchaseOrderGetDataTest, MarkingQuotesTheOrderKey) {
   Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002</PropertyList>"
       "<Condition><Group><Property Name=\"TC002\" Type=\"EQUAL\" Value=\"O'1\"/></Group>"
       "</Condition></Service>");
   EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:Y 3302-003:N ");
 }
 
-TEST_F(PurchaseOrderGetDataTest, AFactoryReadsAndMarksItsOwnDatabase) {
+TEST_P(PurchaseOrderGetDataTest, AFactoryReadsAndMarksItsOwnDatabase) {
   // Factory F01 keeps its orders (of type 3401) in its own database FAC1.
-  testing_data::RunSqlite(root_.Path("erp.db"),
-                          "create table KVTMB (MB001 varchar(10), MB002 varchar(40), MB003 "
-                          "varchar(40)); insert into KVTMB values ('F01', '一厂', 'FAC1');");
-  FillErpDatabase(CompanyDatabaseFile(root_.Path("erp.db"), "FAC1"), "3401");
+  database_->Run(
+      "create table KVTMB (MB001 varchar(10), MB002 varchar(40), MB003 "
+      "varchar(40)); insert into KVTMB values ('F01', '一厂', 'FAC1');");
+  FillErpDatabase(Company("FAC1"), "3401");
   const std::string response =
       Run("<Service><Seperator>,</Seperator><Factory>F01</Factory>"
           "<PropertyList>TC001,TC002</PropertyList><OrderList>TC002</OrderList></Service>");
@@ -313,7 +349,11 @@ TEST_F(PurchaseOrderGetDataTest, AFactoryReadsAndMarksItsOwnDatabase) {
   factory->Close();
 }
 
-TEST_F(PurchaseOrderGetDataTest, AMarkingThatFailsPartwayMarksNothingAndSaysWhy) {
+// Cases that work on the SQLite database file itself (triggers, a second
+// connection that reads only what was committed), through the SQLite driver.
+class PurchaseOrderOnFileTest : public PurchaseOrderGetDataTest {};
+
+TEST_P(PurchaseOrderOnFileTest, AMarkingThatFailsPartwayMarksNothingAndSaysWhy) {
   // 600 more orders of one line each, and a trigger that refuses the 500th
   // marking statement.
   const std::string numbers =
@@ -353,7 +393,7 @@ TEST_F(PurchaseOrderGetDataTest, AMarkingThatFailsPartwayMarksNothingAndSaysWhy)
   EXPECT_EQ(CommittedMarks(), 602);
 }
 
-TEST_F(PurchaseOrderGetDataTest, TheConfirmStepCommitsOnlyWhenTheHostConfirms) {
+TEST_P(PurchaseOrderOnFileTest, TheConfirmStepCommitsOnlyWhenTheHostConfirms) {
   // How a host ends the hand-over it was given; each leaves nothing marked
   // but Confirm.
   struct Case {
@@ -415,7 +455,7 @@ TEST_F(PurchaseOrderGetDataTest, TheConfirmStepCommitsOnlyWhenTheHostConfirms) {
   }
 }
 
-TEST_F(PurchaseOrderGetDataTest, WithoutRowsOrWithoutTheStepNothingWaitsForTheHost) {
+TEST_P(PurchaseOrderOnFileTest, WithoutRowsOrWithoutTheStepNothingWaitsForTheHost) {
   IHandOver* step = AskHandOver();
   // No rows: nothing to confirm, and the write lock is free at once.
   const std::string empty =
@@ -450,7 +490,7 @@ TEST_F(PurchaseOrderGetDataTest, WithoutRowsOrWithoutTheStepNothingWaitsForTheHo
   EXPECT_EQ(none, nullptr);
 }
 
-TEST_F(PurchaseOrderGetDataTest, AHandOverWaitingForItsHostKeepsOthersOnTheConnectionOut) {
+TEST_P(PurchaseOrderOnFileTest, AHandOverWaitingForItsHostKeepsOthersOnTheConnectionOut) {
   // Two business objects of one process share the one connection.
   IHandOver* step = AskHandOver();
   Run(kUnmarkedOrders);
@@ -471,6 +511,14 @@ TEST_F(PurchaseOrderGetDataTest, AHandOverWaitingForItsHostKeepsOthersOnTheConne
   EXPECT_EQ(CommittedMarks(), 2);
   step->Release();
 }
+INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderGetDataTest,
+                         ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc,
+                                           DriverKind::kPostgres),
+                         testing_data::DriverLabel);
+INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderOnFileTest,
+                         ::testing::Values(DriverKind::kSqlite), testing_data::DriverLabel);
+INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderRequestCheckTest,
+                         ::testing::Values(DriverKind::kSqlite), testing_data::DriverLabel);
 
 }  // namespace
 }  // namespace gateway

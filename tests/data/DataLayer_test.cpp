@@ -1,5 +1,7 @@
 // The data-layer cases every driver must pass, run through the SQLite driver
-// and through unixODBC with the SQLite ODBC driver, on real database files.
+// and through unixODBC with the SQLite ODBC driver on real database files, and
+// through unixODBC with the PostgreSQL ODBC driver on the test server; then
+// the cases particular to an SQLite database file.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +11,8 @@
 #include "data/Connection.h"
 #include "data/Query.h"
 #include "data/DataTestSupport.h"
+#include "data/TestDatabase.h"
+#include "pools/TextCase.h"
 
 namespace gateway {
 namespace {
@@ -17,6 +21,7 @@ using testing_data::ConnectionStringFor;
 using testing_data::DriverKind;
 using testing_data::RunSqlite;
 using testing_data::TempFolder;
+using testing_data::TestDatabase;
 
 constexpr const char* kSchema =
     "create table PURTC(TC001 char(4) not null, TC002 varchar(20), TC003 datetime, "
@@ -27,9 +32,12 @@ class DataLayerTest : public ::testing::TestWithParam<DriverKind> {
  protected:
   void SetUp() override {
     file_ = folder_.File("erp.db");
-    RunSqlite(file_, kSchema);
-    connection_.SetConnectionString(ConnectionStringFor(GetParam(), file_));
+    database_ = std::make_unique<TestDatabase>(GetParam(), file_);
+    database_->Run(kSchema);
+    connection_.SetConnectionString(database_->ConnectionString());
   }
+
+  bool OnServer() const { return database_->OnServer(); }
 
   std::unique_ptr<Query> NewQuery(std::string_view sql) {
     auto query = std::make_unique<Query>();
@@ -58,8 +66,13 @@ class DataLayerTest : public ::testing::TestWithParam<DriverKind> {
 
   TempFolder folder_;
   std::string file_;
+  std::unique_ptr<TestDatabase> database_;
   Connection connection_;
 };
+
+// The cases particular to an SQLite database file (locking, attaching company
+// files, SQLite's loose typing), through both drivers that read one.
+class SqliteFileTest : public DataLayerTest {};
 
 TEST_P(DataLayerTest, ValuesRoundTripThroughParametersAndFieldsKeepTheirTypes) {
   auto insert = NewQuery(
@@ -147,7 +160,8 @@ TEST_P(DataLayerTest, MarkersInsideApostropheLiteralsStayText) {
   query->Open();
   ASSERT_EQ(query->RecordCount(), 2);
   EXPECT_EQ(query->FieldByName("lit").AsString(), ":a");
-  EXPECT_EQ(query->FieldByName("TC001").AsString(), "A");
+  // A char(n) column comes padded from some engines; the query wrapper cuts the blanks.
+  EXPECT_EQ(TrimRight(query->FieldByName("TC001").AsString()), "A");
 }
 
 TEST_P(DataLayerTest, LongTextAndBinaryValuesAreReadWhole) {
@@ -169,7 +183,9 @@ TEST_P(DataLayerTest, ARejectedStatementRaisesWithTheDatabasesDiagnostics) {
   const EDatabaseError error = Failure([&] { NewQuery("select * from NoSuchTable")->Open(); });
   EXPECT_NE(error.Message().find("NoSuchTable"), std::string::npos) << error.Message();
   ASSERT_FALSE(error.Entries().empty());
-  EXPECT_NE(error.Entries()[0].Message.find("no such table"), std::string::npos);
+  EXPECT_NE(error.Entries()[0].Message.find(OnServer() ? "does not exist" : "no such table"),
+            std::string::npos)
+      << error.Entries()[0].Message;
   // ExecSQL reports the same way, and the connection stays usable.
   Failure([&] { NewQuery("insert into PURTC(NoSuchColumn) values(1)")->ExecSQL(); });
   EXPECT_EQ(Count(), 0);
@@ -186,7 +202,7 @@ TEST_P(DataLayerTest, TheCommandTimeoutInterruptsALongStatement) {
   EXPECT_EQ(Count(), 0);  // the connection is still usable
 }
 
-TEST_P(DataLayerTest, ALockedDatabaseIsAwaitedForTheConnectionTimeoutOnly) {
+TEST_P(SqliteFileTest, ALockedDatabaseIsAwaitedForTheConnectionTimeoutOnly) {
   connection_.SetConnectionTimeout(1);
   EXPECT_EQ(Count(), 0);  // connected before the lock is taken
   sqlite3* holder = nullptr;
@@ -205,7 +221,7 @@ TEST_P(DataLayerTest, ALockedDatabaseIsAwaitedForTheConnectionTimeoutOnly) {
   EXPECT_EQ(Count(), 0);
 }
 
-TEST_P(DataLayerTest, AMissingDatabaseFileIsAnErrorAndNotCreated) {
+TEST_P(SqliteFileTest, AMissingDatabaseFileIsAnErrorAndNotCreated) {
   const std::string missing = folder_.File("missing.db");
   Connection connection;
   connection.SetConnectionString(ConnectionStringFor(GetParam(), missing));
@@ -232,7 +248,7 @@ TEST_P(DataLayerTest, AHandOverKeepsTheNextOneWaitingUntilItEnds) {
   connection_.SetConnectionTimeout(1);
   Connection second;
   second.SetConnectionTimeout(1);
-  second.SetConnectionString(ConnectionStringFor(GetParam(), file_));
+  second.SetConnectionString(database_->ConnectionString());
   connection_.BeginHandOver("");
   EXPECT_TRUE(connection_.InTransaction());
   connection_.Execute("insert into PURTC(TC001) values('H')");
@@ -253,7 +269,7 @@ TEST_P(DataLayerTest, AHandOverKeepsTheNextOneWaitingUntilItEnds) {
   EXPECT_EQ(Count(), 1);
 }
 
-TEST_P(DataLayerTest, ACommitThatFailsLeavesNoTransactionOpen) {
+TEST_P(SqliteFileTest, ACommitThatFailsLeavesNoTransactionOpen) {
   connection_.SetConnectionTimeout(1);
   EXPECT_EQ(Count(), 0);  // connected before the reader takes its lock
   // A reader in the middle of a read transaction keeps the commit from
@@ -277,7 +293,7 @@ TEST_P(DataLayerTest, ACommitThatFailsLeavesNoTransactionOpen) {
   EXPECT_EQ(Count(), 1);
 }
 
-TEST_P(DataLayerTest, TheCompanyDatabaseIsAttachedOnFirstUse) {
+TEST_P(SqliteFileTest, TheCompanyDatabaseIsAttachedOnFirstUse) {
   RunSqlite(folder_.File("FAC01.db"),
             "create table PURTC(TC001 char(4)); insert into PURTC values('F1'); "
             "insert into PURTC values('F2');");
@@ -294,7 +310,7 @@ TEST_P(DataLayerTest, TheCompanyDatabaseIsAttachedOnFirstUse) {
 
 TEST_P(DataLayerTest, TemporaryTablesTakeTheEnginesForm) {
   const Dialect& dialect = connection_.GetDialect();
-  EXPECT_STREQ(dialect.Name(), "SQLite");
+  EXPECT_STREQ(dialect.Name(), OnServer() ? "PostgreSQL" : "SQLite");
   const std::string name = "##WS_20240105093015123";
   connection_.Execute("insert into PURTC(TC001, TC009) values('A', 1.5)");
   connection_.Execute("insert into PURTC(TC001, TC009) values('A', 1.5)");
@@ -382,7 +398,7 @@ TEST_P(DataLayerTest, AttachedDatasetsAreListedInOrder) {
   EXPECT_EQ(&connection_.DataSets(0), first.get());
 }
 
-TEST_P(DataLayerTest, ExpressionsTakeTheTypeOfTheirFirstValue) {
+TEST_P(SqliteFileTest, ExpressionsTakeTheTypeOfTheirFirstValue) {
   connection_.Execute("insert into PURTC(TC001, TC002) values('A', 'short')");
   connection_.Execute("insert into PURTC(TC001, TC002) values('B', 'a longer one')");
   auto query = NewQuery(
@@ -406,8 +422,8 @@ TEST_P(DataLayerTest, BcdFieldsReadAsFloatWhenBcdIsOff) {
 }
 
 TEST_P(DataLayerTest, AnOpenResultOutlivesItsConnection) {
-  connection_.Execute("insert into PURTC(TC001) values('A')");
-  auto query = NewQuery("select TC001 from PURTC");
+  connection_.Execute("insert into PURTC(TC001, TC002) values('A', 'A')");
+  auto query = NewQuery("select TC002 from PURTC");
   query->SetPrepared(true);
   query->Open();
   connection_.Close();
@@ -419,7 +435,7 @@ TEST_P(DataLayerTest, AnOpenResultOutlivesItsConnection) {
   EXPECT_EQ(query->RecordCount(), 1);
 }
 
-TEST_P(DataLayerTest, AValueThatDoesNotFitItsColumnTypeStaysReadableAsText) {
+TEST_P(SqliteFileTest, AValueThatDoesNotFitItsColumnTypeStaysReadableAsText) {
   // SQLite keeps whatever it is given; such values must not turn into wrong numbers or dates.
   RunSqlite(file_,
             "create table R(K int, D datetime, N integer, B bit, F float);"
@@ -463,10 +479,12 @@ TEST_P(DataLayerTest, AValueThatDoesNotFitItsColumnTypeStaysReadableAsText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, DataLayerTest,
+                         ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc,
+                                           DriverKind::kPostgres),
+                         testing_data::DriverLabel);
+INSTANTIATE_TEST_SUITE_P(Drivers, SqliteFileTest,
                          ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc),
-                         [](const ::testing::TestParamInfo<DriverKind>& param) {
-                           return testing_data::DriverName(param.param);
-                         });
+                         testing_data::DriverLabel);
 
 }  // namespace
 }  // namespace gateway

@@ -1,6 +1,6 @@
 // Shared pieces of the data-layer tests: a fresh temporary folder, database
-// files made with SQLite's own API, the SQLite ODBC and FreeTDS drivers
-// registered in a private odbcinst.ini, a loopback port where nothing listens,
+// files made with SQLite's own API, the SQLite ODBC, FreeTDS and PostgreSQL
+// drivers registered in a private odbcinst.ini, a loopback port where nothing listens,
 // and the connection string of a test database for each driver.
 #pragma once
 
@@ -54,11 +54,11 @@ inline void RunSqlite(const std::string& file, const std::string& script) {
   if (rc != SQLITE_OK) throw std::runtime_error("script failed: " + message);
 }
 
-// Registers the SQLite ODBC driver under the name it returns, and FreeTDS
-// under its own name, in an odbcinst.ini of a folder of its own that unixODBC
-// is pointed at; done once per process, before the first ODBC call.
-inline const std::string& OdbcTestDriver() {
-  static const std::string name = [] {
+// Registers the SQLite, FreeTDS and PostgreSQL ODBC drivers in an
+// odbcinst.ini of a folder of its own that unixODBC is pointed at; done once
+// per process, before the first ODBC call. Returns the folder.
+inline const std::string& OdbcTestDrivers() {
+  static const std::string path = [] {
     static TempFolder folder;
     const std::string ini = folder.File("odbcinst.ini");
     FILE* out = std::fopen(ini.c_str(), "w");
@@ -69,13 +69,30 @@ inline const std::string& OdbcTestDriver() {
         "Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
         "[FreeTDS]\n"
         "Description=FreeTDS, the driver SQL Server providers are mapped to\n"
-        "Driver=/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so\n",
+        "Driver=/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so\n"
+        "[GatewayTestPostgreSQL]\n"
+        "Description=PostgreSQL for the gateway tests\n"
+        "Driver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbca.so\n",
         out);
     std::fclose(out);
     ::setenv("ODBCSYSINI", folder.Path().c_str(), 1);
     ::setenv("ODBCINSTINI", "odbcinst.ini", 1);
-    return std::string("GatewayTestSQLite");
+    return folder.Path();
   }();
+  return path;
+}
+
+// The name of the SQLite ODBC driver in the tests' odbcinst.ini.
+inline const std::string& OdbcTestDriver() {
+  OdbcTestDrivers();
+  static const std::string name = "GatewayTestSQLite";
+  return name;
+}
+
+// The name of the PostgreSQL ODBC driver in the tests' odbcinst.ini.
+inline const std::string& OdbcPostgresDriver() {
+  OdbcTestDrivers();
+  static const std::string name = "GatewayTestPostgreSQL";
   return name;
 }
 
@@ -107,13 +124,25 @@ class ClosedPort {
   int port_ = 0;
 };
 
-enum class DriverKind { kSqlite, kOdbc };
+// The backends a test can run on: an SQLite file through the SQLite driver or
+// through ODBC, or the PostgreSQL test server through ODBC (see TestDatabase.h).
+enum class DriverKind { kSqlite, kOdbc, kPostgres };
 
-inline std::string DriverName(DriverKind kind) { return kind == DriverKind::kSqlite ? "SQLite" : "ODBC"; }
+inline std::string DriverName(DriverKind kind) {
+  switch (kind) {
+    case DriverKind::kSqlite:
+      return "SQLite";
+    case DriverKind::kOdbc:
+      return "ODBC";
+    default:
+      return "PostgreSQL";
+  }
+}
 
-// The connection string of a test database through the given driver.
+// The connection string of an SQLite test database file through the given driver.
 inline std::string ConnectionStringFor(DriverKind kind, const std::string& file) {
   if (kind == DriverKind::kSqlite) return "Provider=SQLite;Data Source=" + file;
+  if (kind != DriverKind::kOdbc) throw std::logic_error("an SQLite file is read through SQLite or ODBC");
   return "Provider=MSDASQL;Driver=" + OdbcTestDriver() + ";Database=" + file + ";NoCreat=1";
 }
 
