@@ -4,7 +4,8 @@
 # "gateway" who logs in with a password, nothing synced to disk.
 #
 #   scripts/pg-cluster.sh start DIR   makes the cluster in DIR/data when there
-#                                     is none, starts it, and writes DIR/server.env
+#                                     is none, starts it (on its previous port
+#                                     when that is free), and writes DIR/server.env
 #                                     (PGHOST, PGPORT, PGUSER, PGPASSWORD)
 #   scripts/pg-cluster.sh stop DIR    stops it; the data stay for another start
 #   scripts/pg-cluster.sh drop DIR    stops it and removes DIR
@@ -72,8 +73,17 @@ start() {
   fi
   local password port tries=0
   password=$(cat "$dir/password")
+  # A restarted cluster listens where it did before, when it can: clients
+  # that were connected find it again.
+  local previous=""
+  [[ -f $dir/port ]] && previous=$(cat "$dir/port")
   while :; do
-    port=$((20000 + RANDOM % 40000))
+    if [[ -n $previous ]]; then
+      port=$previous
+      previous=""
+    else
+      port=$((20000 + RANDOM % 40000))
+    fi
     port_in_use "$port" && continue
     if as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start \
       -o "-c listen_addresses=127.0.0.1 -p $port -c unix_socket_directories=$dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off" \
@@ -87,6 +97,7 @@ start() {
       exit 1
     fi
   done
+  echo "$port" >"$dir/port"
   (umask 077 && printf 'PGHOST=127.0.0.1\nPGPORT=%s\nPGUSER=gateway\nPGPASSWORD=%s\nPGSOCKETDIR=%s\n' \
     "$port" "$password" "$dir" >"$dir/server.env.new")
   mv "$dir/server.env.new" "$dir/server.env"

@@ -114,6 +114,9 @@ std::string Query::DriverText() const {
 
 // The prepared statement, or a statement made for one run (kept in `temporary`).
 DriverStatement& Query::Statement(std::unique_ptr<DriverStatement>& temporary) {
+  // A statement prepared on a link that was lost goes with it: connecting
+  // anew releases the statements of every query of the connection.
+  if (statement_ && RequireConnection().Lost()) RequireConnection().Open();
   if (statement_) return *statement_;
   if (DriverText().find_first_not_of(" \t\r\n") == std::string::npos) {
     throw EDatabaseError("The query has no SQL text");

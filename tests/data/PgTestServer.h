@@ -132,10 +132,12 @@ inline void RunPostgres(const PgAddress& server, const std::string& database,
   connection->Prepare(script)->Execute(none, 60);
 }
 
-// A database of its own on the shared server for one test, dropped afterwards.
+// A database of its own on the shared server (or on `server`) for one test,
+// dropped afterwards.
 class PgScratchDatabase {
  public:
-  PgScratchDatabase() : server_(SharedPgServer()) {
+  explicit PgScratchDatabase(const PgAddress* server = nullptr)
+      : server_(server != nullptr ? *server : SharedPgServer()) {
     static std::atomic<int> counter{0};
     name_ = "gw_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
     RunPostgres(server_, "postgres", "create database " + name_);
@@ -155,7 +157,7 @@ class PgScratchDatabase {
   void Run(const std::string& script) const { RunPostgres(server_, name_, script); }
 
  private:
-  const PgAddress& server_;
+  PgAddress server_;
   std::string name_;
 };
 

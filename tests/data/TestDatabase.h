@@ -59,9 +59,11 @@ inline std::string PostgresTypes(const std::string& script) {
 
 class TestDatabase {
  public:
-  // `file`: the SQLite database file (made by the first Run); not used on the server.
-  TestDatabase(DriverKind kind, std::string file) : kind_(kind), file_(std::move(file)) {
-    if (kind_ == DriverKind::kPostgres) scratch_ = std::make_unique<PgScratchDatabase>();
+  // `file`: the SQLite database file (made by the first Run); not used on the
+  // server. `server`: another server than the shared one.
+  TestDatabase(DriverKind kind, std::string file, const PgAddress* server = nullptr)
+      : kind_(kind), file_(std::move(file)) {
+    if (kind_ == DriverKind::kPostgres) scratch_ = std::make_unique<PgScratchDatabase>(server);
   }
 
   DriverKind Kind() const { return kind_; }
