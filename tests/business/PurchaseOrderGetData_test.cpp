@@ -4,13 +4,18 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "config/ConfigTestSupport.h"
+#include "data/Connection.h"
 #include "data/DataController.h"
 #include "data/DataTestSupport.h"
+#include "data/Query.h"
 #include "data/TestDatabase.h"
 #include "data/sqlite/SqliteTypes.h"
 #include "gateway/IHandOver.h"
@@ -70,10 +75,13 @@ void FillErpDatabase(const Script& run, const std::string& type) {
 class PurchaseOrderGetDataTest : public ::testing::TestWithParam<DriverKind> {
  protected:
   void SetUp() override {
-    database_ = std::make_unique<TestDatabase>(GetParam(), root_.Path("erp.db"));
+    if (GetParam() == DriverKind::kPostgres && testing_data::PostgresSkipped()) {
+      GTEST_SKIP() << "GATEWAY_SKIP_POSTGRES=1";
+    }
+    database_ = std::make_unique<TestDatabase>(GetParam(), root_.Path("erp.db"), server_);
     testing::WriteFile(root_.Path("GatewayConfig.ini"),
                        "[Options]\nKeepLog=0\n[Connection]\nProvider=" +
-                           database_->ConnectionString() + "\n");
+                           database_->ConnectionString() + extra_items_ + "\n");
     testing::WriteFile(root_.Path("registry.ini"),
                        "[HKEY_LOCAL_MACHINE\\Software\\KVT\\Velmarine]\nClientPath=" +
                            root_.Path() + "\n");
@@ -142,6 +150,10 @@ class PurchaseOrderGetDataTest : public ::testing::TestWithParam<DriverKind> {
     return static_cast<IHandOver*>(found);
   }
 
+  // Set by fixtures that need them before SetUp: a server of their own, and
+  // items added to the configured connection string.
+  const testing_data::PgAddress* server_ = nullptr;
+  std::string extra_items_;
   testing::TempFolder root_;
   std::unique_ptr<TestDatabase> database_;
   testing::ScopedModulePath module_{root_.Path("Bin/PurchaseOrder.so")};
@@ -511,6 +523,95 @@ TEST_P(PurchaseOrderOnFileTest, AHandOverWaitingForItsHostKeepsOthersOnTheConnec
   EXPECT_EQ(CommittedMarks(), 2);
   step->Release();
 }
+// Faults of a database server, on a PostgreSQL cluster of the test's own that
+// it may stop: one business object lives through them, as in a running host.
+class PurchaseOrderServerFaultTest : public PurchaseOrderGetDataTest {
+ protected:
+  PurchaseOrderServerFaultTest() : address_(cluster_.Start()) { server_ = &address_; }
+
+  // Ends the server session that runs a statement like `like`, once it runs;
+  // false when none showed up within 60 seconds.
+  bool TerminateWhenRunning(const std::string& like) {
+    Connection admin;
+    admin.SetConnectionString(database_->ConnectionString());
+    for (int i = 0; i < 600; ++i) {
+      Query query;
+      query.SetConnection(&admin);
+      query.SetSQL("select count(pg_terminate_backend(pid)) from pg_stat_activity where datname = '" +
+                   database_->Scratch().Name() + "' and state = 'active' and query like '" + like +
+                   "' and pid <> pg_backend_pid()");
+      query.Open();
+      if (query.Fields(0).AsInteger() > 0) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+
+  testing_data::PgCluster cluster_;
+  testing_data::PgAddress address_;
+};
+
+TEST_P(PurchaseOrderServerFaultTest, TheRequestWhileTheServerIsDownFailsAndTheNextConnectsAgain) {
+  EXPECT_NE(Run(kUnmarkedOrders).find("<Status>0</Status>"), std::string::npos);
+  database_->Run("update PURTC set TC035 = 'N'");
+  cluster_.Stop();
+  const std::string down = Run(kUnmarkedOrders);
+  EXPECT_NE(down.find("<Error>The connection to the ODBC data source (Driver="), std::string::npos)
+      << down;
+  EXPECT_EQ(down.find("<Status>0</Status>"), std::string::npos) << down;
+  EXPECT_EQ(down.find("<Row"), std::string::npos) << down;
+  cluster_.Start();
+  // The same business object, no new host: the request connects again by itself.
+  const std::string back = Run(kUnmarkedOrders);
+  EXPECT_NE(back.find("<Row Data=\"3301,O'1,0001,2.应税外加,2024-01-06\"/></DataSet></Data>"
+                      "<Status>0</Status>"),
+            std::string::npos)
+      << back;
+  EXPECT_EQ(Marked(), "3301-001:Y 3301-O'1:Y 3302-003:N ");
+}
+
+TEST_P(PurchaseOrderServerFaultTest, ABackendEndedMidRequestMarksNothingAndTheNextRequestWorks) {
+  // Each row waits a second on the server; the session is ended meanwhile.
+  std::future<bool> terminated =
+      std::async(std::launch::async, [this] { return TerminateWhenRunning("%pg_sleep(1)%"); });
+  const std::string killed =
+      Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002,TD003</PropertyList>"
+          "<AgentOption>pg_sleep(1) is not null</AgentOption></Service>");
+  EXPECT_TRUE(terminated.get());
+  EXPECT_NE(killed.find("was lost"), std::string::npos) << killed;
+  EXPECT_EQ(killed.find("<Row"), std::string::npos) << killed;
+  EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:N 3302-003:N ");
+  EXPECT_NE(Run(kUnmarkedOrders).find("<Status>0</Status>"), std::string::npos);
+  EXPECT_EQ(Marked(), "3301-001:Y 3301-O'1:Y 3302-003:N ");
+}
+
+// The command timeout of the configured connection string, one second.
+class PurchaseOrderCommandTimeoutTest : public PurchaseOrderGetDataTest {
+ protected:
+  PurchaseOrderCommandTimeoutTest() { extra_items_ = ";Command Timeout=1"; }
+};
+
+TEST_P(PurchaseOrderCommandTimeoutTest, ASlowRequestIsInterruptedOnTheServerAndMarksNothing) {
+  const std::string slow =
+      Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002</PropertyList>"
+          "<AgentOption>pg_sleep(30) is not null</AgentOption></Service>");
+  // As any statement that fails, it leaves the result closed; the query says why.
+  EXPECT_NE(slow.find("<Error>Cannot perform this operation on a closed dataset</Error>"
+                      "<Status>-1</Status>"),
+            std::string::npos)
+      << slow;
+  auto* query = dynamic_cast<TMyAdoQuery*>(Operater().GetDataSet());
+  ASSERT_NE(query, nullptr);
+  EXPECT_NE(query->LastError().find("command timeout of 1 seconds"), std::string::npos)
+      << query->LastError();
+  EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:N 3302-003:N ");
+  TMyAdoQuery* running = GlobleParams().DataController()->QueryData(
+      "select count(*) from pg_stat_activity where query like '%pg_sleep(30)%' and "
+      "pid <> pg_backend_pid()");
+  EXPECT_EQ(running->Fields(0).AsInteger(), 0);
+  running->Close();
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderGetDataTest,
                          ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc,
                                            DriverKind::kPostgres),
@@ -519,6 +620,10 @@ INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderOnFileTest,
                          ::testing::Values(DriverKind::kSqlite), testing_data::DriverLabel);
 INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderRequestCheckTest,
                          ::testing::Values(DriverKind::kSqlite), testing_data::DriverLabel);
+INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderServerFaultTest,
+                         ::testing::Values(DriverKind::kPostgres), testing_data::DriverLabel);
+INSTANTIATE_TEST_SUITE_P(Drivers, PurchaseOrderCommandTimeoutTest,
+                         ::testing::Values(DriverKind::kPostgres), testing_data::DriverLabel);
 
 }  // namespace
 }  // namespace gateway
