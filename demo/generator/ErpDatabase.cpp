@@ -7,6 +7,7 @@
 
 #include "MasterData.h"
 #include "Schema.h"
+#include "ServerSchema.h"
 #include "SqliteFile.h"
 #include "data/sqlite/SqliteTypes.h"
 
@@ -85,12 +86,12 @@ std::string Numbered(const char* prefix, int64_t number, int digits) {
   return prefix + std::string(text);
 }
 
-void CreateTables(SqliteFile& file, const Site& site) {
-  for (const Table& table : ErpTables()) file.Exec(table.CreateStatement());
-  if (site.company_table) file.Exec(CompanyTable().CreateStatement());
+void CreateTables(Target& target, const Site& site) {
+  for (const Table& table : ErpTables()) target.Exec(target.CreateStatement(table));
+  if (site.company_table) target.Exec(target.CreateStatement(CompanyTable()));
 }
 
-void WriteMasterData(SqliteFile& file, const Site& site) {
+void WriteMasterData(Target& file, const Site& site) {
   Insert suppliers(file, TableNamed("PURMA"));
   for (const Supplier& s : Suppliers()) {
     suppliers.Text(s.code).Text(s.short_name).Text(s.full_name).Text(s.contact).Text(s.phone);
@@ -131,7 +132,7 @@ struct Line {
 
 class OrderWriter {
  public:
-  OrderWriter(SqliteFile& file, const Site& site, const Size& size)
+  OrderWriter(Target& file, const Site& site, const Size& size)
       : header_(file, TableNamed("PURTC")),
         line_(file, TableNamed("PURTD")),
         site_(site),
@@ -323,22 +324,27 @@ class OrderWriter {
 
 std::vector<Site> DemoSites(const std::string& root) {
   const std::string main_file = root + "/erp.db";
-  std::vector<Site> sites{{main_file, "HQ", true, false, 0}};
+  std::vector<Site> sites{{main_file, "", "HQ", true, false, 0}};
   uint32_t stream = 0;
   for (const Factory& factory : Factories()) {
-    sites.push_back({CompanyDatabaseFile(main_file, factory.database), factory.code, false,
-                     factory.bonded, ++stream});
+    sites.push_back({CompanyDatabaseFile(main_file, factory.database), factory.database,
+                     factory.code, false, factory.bonded, ++stream});
   }
   return sites;
 }
 
-void WriteErpDatabase(const Site& site, const Size& size) {
-  SqliteFile file(site.path);
-  file.Exec("BEGIN");
-  CreateTables(file, site);
-  WriteMasterData(file, site);
-  OrderWriter(file, site, size).WriteAll();
-  file.Exec("COMMIT");
+void WriteErpDatabase(const Site& site, const Size& size, const std::string& odbc) {
+  std::unique_ptr<Target> target;
+  if (odbc.empty()) {
+    target = std::make_unique<SqliteFile>(site.path);
+  } else {
+    target = std::make_unique<ServerSchema>(odbc, site.schema);
+  }
+  target->Begin();
+  CreateTables(*target, site);
+  WriteMasterData(*target, site);
+  OrderWriter(*target, site, size).WriteAll();
+  target->Commit();
 }
 
 }  // namespace gateway::demo

@@ -12,6 +12,7 @@ namespace gateway::demo {
 // One database of the demo root: the main one, or the one of a factory.
 struct Site {
   std::string path;     // the database file
+  std::string schema;   // its schema on a database server ("" for the main one: the default)
   std::string company;  // COMPANY of its orders
   bool company_table;   // holds the company table KVTMB (the main database only)
   bool bonded;          // some orders carry a customs manual number (TC036)
@@ -28,7 +29,8 @@ struct Size {
 // each named as the SQLite driver finds a company database.
 std::vector<Site> DemoSites(const std::string& root);
 
-// Creates the file (it must not exist) and fills it.
-void WriteErpDatabase(const Site& site, const Size& size);
+// Creates the file (it must not exist) and fills it; with an ODBC connection
+// string, makes the tables anew in the site's schema of that database instead.
+void WriteErpDatabase(const Site& site, const Size& size, const std::string& odbc = {});
 
 }  // namespace gateway::demo

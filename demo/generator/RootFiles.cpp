@@ -111,10 +111,9 @@ std::vector<Property> ResultProperties() {
 
 }  // namespace
 
-void WriteGatewayConfig(const std::string& root) {
+void WriteGatewayConfig(const std::string& root, const std::string& connection) {
   WriteText(root + "/GatewayConfig.ini",
-            "[Options]\nKeepLog=1\nAutoTrunc=1\n"
-            "[Connection]\nProvider=Provider=SQLite;Data Source=erp.db\n");
+            "[Options]\nKeepLog=1\nAutoTrunc=1\n[Connection]\nProvider=" + connection + "\n");
 }
 
 void WriteRegistry(const std::string& root) {

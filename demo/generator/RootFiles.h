@@ -6,8 +6,10 @@
 
 namespace gateway::demo {
 
-// ROOT/GatewayConfig.ini: tracing on, and the SQLite ERP database ROOT/erp.db.
-void WriteGatewayConfig(const std::string& root);
+// ROOT/GatewayConfig.ini: tracing on, and the SQLite ERP database ROOT/erp.db
+// (or the given connection string).
+void WriteGatewayConfig(const std::string& root,
+                        const std::string& connection = "Provider=SQLite;Data Source=erp.db");
 // ROOT/registry.ini: ClientPath = ROOT, so the alert logs land in ROOT/Log.
 void WriteRegistry(const std::string& root);
 // ROOT/Obj/PurchaseOrder.xml: the object's help and one property per column

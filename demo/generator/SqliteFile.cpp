@@ -31,56 +31,50 @@ void SqliteFile::Fail(const std::string& what) const {
   throw std::runtime_error(path_ + ": " + what + ": " + sqlite3_errmsg(db_));
 }
 
-Insert::Insert(SqliteFile& file, const Table& table) : file_(file), table_(table) {
-  if (sqlite3_prepare_v2(file_.Handle(), table_.InsertStatement().c_str(), -1, &stmt_, nullptr) !=
-      SQLITE_OK) {
-    file_.Fail(std::string("cannot prepare the insert into ") + table_.name);
+namespace {
+
+// A prepared insert whose values are bound one after the other in column order.
+class SqliteRows final : public RowSink {
+ public:
+  SqliteRows(SqliteFile& file, const Table& table) : file_(file), table_(table) {
+    if (sqlite3_prepare_v2(file_.Handle(), table_.InsertStatement().c_str(), -1, &stmt_,
+                           nullptr) != SQLITE_OK) {
+      file_.Fail(std::string("cannot prepare the insert into ") + table_.name);
+    }
   }
-}
+  ~SqliteRows() override { sqlite3_finalize(stmt_); }
 
-Insert::~Insert() { sqlite3_finalize(stmt_); }
-
-int Insert::Next() {
-  if (bound_ >= static_cast<int>(table_.columns.size())) {
-    throw std::logic_error(std::string("too many values for ") + table_.name);
+  void Text(std::string_view value) override {
+    sqlite3_bind_text(stmt_, ++bound_, value.data(), static_cast<int>(value.size()),
+                      SQLITE_TRANSIENT);
   }
-  return ++bound_;
-}
-
-Insert& Insert::Text(std::string_view value) {
-  sqlite3_bind_text(stmt_, Next(), value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-  return *this;
-}
-
-Insert& Insert::Integer(int64_t value) {
-  sqlite3_bind_int64(stmt_, Next(), value);
-  return *this;
-}
-
-Insert& Insert::Fixed(int64_t units, int digits) {
-  int64_t scale = 1;
-  for (int i = 0; i < digits; ++i) scale *= 10;
-  // Whole numbers stay integers, as a numeric column would store them anyway.
-  if (units % scale == 0) return Integer(units / scale);
-  sqlite3_bind_double(stmt_, Next(), static_cast<double>(units) / static_cast<double>(scale));
-  return *this;
-}
-
-Insert& Insert::Null() {
-  sqlite3_bind_null(stmt_, Next());
-  return *this;
-}
-
-void Insert::Row() {
-  if (bound_ != static_cast<int>(table_.columns.size())) {
-    throw std::logic_error(std::string("a row of ") + table_.name + " has " +
-                           std::to_string(bound_) + " values for " +
-                           std::to_string(table_.columns.size()) + " columns");
+  void Integer(int64_t value) override { sqlite3_bind_int64(stmt_, ++bound_, value); }
+  void Fixed(int64_t units, int digits) override {
+    int64_t scale = 1;
+    for (int i = 0; i < digits; ++i) scale *= 10;
+    // Whole numbers stay integers, as a numeric column would store them anyway.
+    if (units % scale == 0) return Integer(units / scale);
+    sqlite3_bind_double(stmt_, ++bound_, static_cast<double>(units) / static_cast<double>(scale));
   }
-  bound_ = 0;
-  const int rc = sqlite3_step(stmt_);
-  sqlite3_reset(stmt_);
-  if (rc != SQLITE_DONE) file_.Fail(std::string("cannot insert into ") + table_.name);
+  void Null() override { sqlite3_bind_null(stmt_, ++bound_); }
+  void Row() override {
+    bound_ = 0;
+    const int rc = sqlite3_step(stmt_);
+    sqlite3_reset(stmt_);
+    if (rc != SQLITE_DONE) file_.Fail(std::string("cannot insert into ") + table_.name);
+  }
+
+ private:
+  SqliteFile& file_;
+  const Table& table_;
+  sqlite3_stmt* stmt_ = nullptr;
+  int bound_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<RowSink> SqliteFile::Rows(const Table& table) {
+  return std::make_unique<SqliteRows>(*this, table);
 }
 
 }  // namespace gateway::demo

@@ -28,16 +28,21 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: demo_generator --root DIR [--orders N] [--lines-per-order M] [--seed S] "
-    "[--module PATH]\n"
+    "[--module PATH] [--odbc CONNECTION]\n"
     "  --root DIR             the gateway root to create (made with its parents)\n"
     "  --orders N             purchase orders in each database, 1 to 1000000 (default 200)\n"
     "  --lines-per-order M    lines of each order, 1 to 9999 (default 5)\n"
     "  --seed S               seed of the data; the same seed gives the same data (default 1)\n"
-    "  --module PATH          the module to copy to DIR/Bin/PurchaseOrder.so\n";
+    "  --module PATH          the module to copy to DIR/Bin/PurchaseOrder.so\n"
+    "  --odbc CONNECTION      write the ERP data into the PostgreSQL database this ODBC\n"
+    "                         connection string reaches instead of SQLite files: the main\n"
+    "                         company in its default schema, each factory in a schema named\n"
+    "                         as its database in KVTMB; GatewayConfig.ini then names it\n";
 
 struct Options {
   std::string root;
   std::string module;
+  std::string odbc;
   gateway::demo::Size size{200, 5, 1};
 };
 
@@ -70,6 +75,8 @@ Options Parse(int argc, char** argv) {
       options.root = value;
     } else if (option == "--module") {
       options.module = value;
+    } else if (option == "--odbc") {
+      options.odbc = value;
     } else if (option == "--orders") {
       options.size.orders = static_cast<int64_t>(Number(option, value, 1, 1000000));
     } else if (option == "--lines-per-order") {
@@ -96,15 +103,16 @@ void Generate(const Options& options) {
   fs::create_directories(root);
   if (!options.module.empty()) CopyModule(options.module, root);
   const std::vector<Site> sites = DemoSites(root);
+  const bool on_server = !options.odbc.empty();
   for (const Site& site : sites) {
     fs::remove(site.path);
     fs::remove(site.path + "-journal");
   }
-  // The databases are independent files: each is written on a thread of its own.
+  // The databases are independent: each is written on a thread of its own.
   std::vector<std::future<void>> writers;
   for (const Site& site : sites) {
-    writers.push_back(
-        std::async(std::launch::async, WriteErpDatabase, std::cref(site), std::cref(options.size)));
+    writers.push_back(std::async(std::launch::async, WriteErpDatabase, std::cref(site),
+                                 std::cref(options.size), std::cref(options.odbc)));
   }
   std::exception_ptr failure;
   for (std::future<void>& writer : writers) {
@@ -120,7 +128,11 @@ void Generate(const Options& options) {
     for (const Site& site : sites) fs::remove(site.path, ignored);
     std::rethrow_exception(failure);
   }
-  WriteGatewayConfig(root);
+  if (on_server) {
+    WriteGatewayConfig(root, "Provider=MSDASQL;" + options.odbc);
+  } else {
+    WriteGatewayConfig(root);
+  }
   WriteRegistry(root);
   WriteMetadata(root);
   const double seconds =
@@ -128,9 +140,11 @@ void Generate(const Options& options) {
   const int64_t lines = options.size.orders * options.size.lines_per_order;
   std::printf("demo gateway root: %s\n", root.c_str());
   for (const Site& site : sites) {
-    std::printf("  %s (%s): %lld orders, %lld lines\n", fs::path(site.path).filename().c_str(),
-                site.company.c_str(), static_cast<long long>(options.size.orders),
-                static_cast<long long>(lines));
+    const std::string where = !on_server        ? fs::path(site.path).filename().string()
+                              : site.schema.empty() ? std::string("default schema")
+                                                    : "schema " + site.schema;
+    std::printf("  %s (%s): %lld orders, %lld lines\n", where.c_str(), site.company.c_str(),
+                static_cast<long long>(options.size.orders), static_cast<long long>(lines));
   }
   std::printf("generated in %.2f s (seed %llu)\n", seconds,
               static_cast<unsigned long long>(options.size.seed));

@@ -17,6 +17,7 @@
 #include "config/ConfigTestSupport.h"
 #include "config/GatewayConfigU.h"
 #include "data/Connection.h"
+#include "data/PgTestServer.h"
 #include "data/Query.h"
 #include "demo/DemoGeneratorPath.h"
 #include "text/ListText.h"
@@ -353,6 +354,46 @@ TEST_F(DemoRootTest, TheExampleRequestsNameRealFactoriesAndColumns) {
     for (const std::string& item : order) named.push_back(item.substr(0, item.find(' ')));
     for (const std::string& column : named) EXPECT_EQ(columns.count(column), 1u) << column;
     EXPECT_GE(named.size(), 5u);
+  }
+}
+
+// The host's response to a request on a root, run as a gateway runs it.
+std::string HostResponse(const std::string& root, const std::string& request) {
+  const std::string command = "GATEWAY_REGISTRY='" + root + "/registry.ini' '" +
+                              GATEWAY_HOST_PATH + "' --library '" + root +
+                              "/Bin/PurchaseOrder.so' '" + request + "' 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return "cannot start " + command;
+  std::string output;
+  char buffer[4096];
+  size_t read;
+  while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
+  ::pclose(pipe);
+  return output;
+}
+
+// The same seed written into a PostgreSQL database (the main company in its
+// default schema, each factory in a schema of its own) answers the example
+// requests with the very bytes an SQLite root of that seed answers.
+TEST_F(DemoRootTest, OnADatabaseServerTheSameDataGivesTheSameResponses) {
+  if (testing_data::PostgresSkipped()) GTEST_SKIP() << "GATEWAY_SKIP_POSTGRES=1";
+  testing_data::PgScratchDatabase database;
+  const std::string module = " --module " + std::string(GATEWAY_MODULE_PATH);
+  // Roots of their own: a request marks what it returns.
+  const std::string on_server = folder_->Path("server");
+  const std::string in_files = folder_->Path("files");
+  ASSERT_EQ(Generate(on_server, 7, module + " --odbc '" + database.OdbcString() + "'"), "");
+  ASSERT_EQ(Generate(in_files, 7, module), "");
+  EXPECT_NE(ReadFile(on_server + "/GatewayConfig.ini").find("Provider=MSDASQL;Driver="),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(on_server + "/erp.db"));
+  const fs::path requests =
+      fs::path(__FILE__).parent_path().parent_path().parent_path() / "demo/requests";
+  for (const char* name : {"getdata.xml", "getdata-agent.xml"}) {
+    const std::string request = (requests / name).string();
+    const std::string expected = HostResponse(in_files, request);
+    EXPECT_NE(expected.find("<Row Data="), std::string::npos) << expected;
+    EXPECT_EQ(HostResponse(on_server, request), expected) << name;
   }
 }
 
