@@ -5,7 +5,7 @@
 #include "data/ConnectionItems.h"
 #include "data/Parameters.h"
 #include "data/odbc/OdbcDriver.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway::demo {
 

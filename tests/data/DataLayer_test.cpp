@@ -12,7 +12,7 @@
 #include "data/Query.h"
 #include "data/DataTestSupport.h"
 #include "data/TestDatabase.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway {
 namespace {

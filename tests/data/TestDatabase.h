@@ -13,7 +13,7 @@
 #include "data/DataTestSupport.h"
 #include "data/PgTestServer.h"
 #include "data/sqlite/SqliteTypes.h"
-#include "pools/TextCase.h"
+#include "text/TextCase.h"
 
 namespace gateway::testing_data {
 
