@@ -8,8 +8,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "config/Errors.h"
 #include "data/Connection.h"
@@ -59,8 +61,9 @@ class PostgresServerTest : public ::testing::Test {
     return query->Fields(0).AsLargeInt();
   }
 
-  // Statements of this test's database that are running on the server, seen
-  // from another session.
+  // Statements of this test's database still running on the server, seen
+  // from another session, once the server has had five seconds to act on a
+  // cancel (far less than the statements in question would run).
   int64_t RunningOnServer(const std::string& like) {
     Connection observer;
     observer.SetConnectionString(database_->ConnectionString());
@@ -69,8 +72,15 @@ class PostgresServerTest : public ::testing::Test {
     query.SetSQL("select count(*) from pg_stat_activity where datname = '" +
                  database_->Scratch().Name() + "' and state = 'active' and query like '" + like +
                  "' and pid <> pg_backend_pid()");
-    query.Open();
-    return query.Fields(0).AsLargeInt();
+    int64_t running = 0;
+    for (int i = 0; i < 50; ++i) {
+      query.Open();
+      running = query.Fields(0).AsLargeInt();
+      query.Close();
+      if (running == 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return running;
   }
 
   // Ends this test's other sessions on the server, as an administrator would.
