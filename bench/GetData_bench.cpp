@@ -17,6 +17,12 @@
 // data controller ran it, after attaching the factory database as the
 // controller does) and times it by wall clock; its peak memory is its
 // ru_maxrss from wait4. The table at the end gives the ratios.
+//
+// BM_GetDataOnServer/100000 runs the same request on the same data written
+// into a PostgreSQL database (a throw-away cluster on loopback, reached
+// through the PostgreSQL ODBC driver); BM_PsqlCopy/100000 is its baseline:
+// psql running the same SELECT with \copy to a CSV file, then one set-based
+// UPDATE of the same orders in one transaction.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -24,6 +30,7 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,8 +53,10 @@
 
 #include "business/PurchaseOrderBusiness.h"
 #include "config/ModulePath.h"
+#include "data/Connection.h"
 #include "data/DataController.h"
 #include "data/DataSet.h"
+#include "data/odbc/OdbcDriver.h"
 #include "data/sqlite/SqliteTypes.h"
 #include "pools/GlobleParams.h"
 
@@ -59,6 +68,11 @@ namespace {
 constexpr const char* kGenerator = GATEWAY_DEMO_GENERATOR;
 #else
 constexpr const char* kGenerator = nullptr;
+#endif
+#ifdef GATEWAY_PG_CLUSTER
+constexpr const char* kPgCluster = GATEWAY_PG_CLUSTER;
+#else
+constexpr const char* kPgCluster = nullptr;
 #endif
 
 constexpr int kLinesPerOrder = 5;
@@ -185,7 +199,11 @@ class Launcher {
   // Forks the launcher; call first thing in main, while the process is small.
   static void Start() {
     int requests[2], replies[2];
-    if (::pipe(requests) != 0 || ::pipe(replies) != 0) throw std::runtime_error("pipe failed");
+    // Close-on-exec: a program started later (the launched ones, a database
+    // server) must not hold the pipes open, or the launcher never sees their end.
+    if (::pipe2(requests, O_CLOEXEC) != 0 || ::pipe2(replies, O_CLOEXEC) != 0) {
+      throw std::runtime_error("pipe failed");
+    }
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -288,20 +306,29 @@ void Exec(sqlite3* db, const char* sql) {
 }
 
 // A demo gateway root of `lines` order lines in a temporary folder, made once
-// and removed at exit. Tracing is switched off: the trace log would record
-// every statement and every response.
+// and removed at exit; with an ODBC connection string, its ERP data are
+// written into that database. Tracing is switched off: the trace log would
+// record every statement and every response.
 class DemoRoot {
  public:
-  explicit DemoRoot(int lines) {
+  explicit DemoRoot(int lines, const std::string& odbc = {}) {
     if (kGenerator == nullptr) throw std::runtime_error("built without the demo generator");
     std::string pattern =
         (std::filesystem::temp_directory_path() / "gateway-getdata-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     folder_ = pattern;
     root_ = folder_ + "/root";
-    Launcher::Run({kGenerator, "--root", root_, "--orders", std::to_string(lines / kLinesPerOrder),
-                   "--lines-per-order", std::to_string(kLinesPerOrder), "--seed", "1"},
-                  folder_ + "/generator.out", folder_ + "/generator.err");
+    std::vector<std::string> args = {kGenerator,
+                                     "--root",
+                                     root_,
+                                     "--orders",
+                                     std::to_string(lines / kLinesPerOrder),
+                                     "--lines-per-order",
+                                     std::to_string(kLinesPerOrder),
+                                     "--seed",
+                                     "1"};
+    if (!odbc.empty()) args.insert(args.end(), {"--odbc", odbc});
+    Launcher::Run(args, folder_ + "/generator.out", folder_ + "/generator.err");
     const std::string config = root_ + "/GatewayConfig.ini";
     std::stringstream text;
     text << std::ifstream(config).rdbuf();
@@ -341,7 +368,14 @@ DemoRoot& Root(int lines) {
 // Puts TC035 of the factory's orders back to its generated value, so that
 // every request sees the same rows. A connection of its own, used only
 // between requests.
-class MarkReset {
+class Resetter {
+ public:
+  virtual ~Resetter() = default;
+  virtual void Reset() = 0;
+};
+
+// On an SQLite root: the factory's file ERP_F01.db.
+class MarkReset final : public Resetter {
  public:
   explicit MarkReset(const std::string& file) {
     if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -354,11 +388,11 @@ class MarkReset {
          "CREATE TEMP TABLE Generated (TC001, TC002, TC035, PRIMARY KEY (TC001, TC002));"
          "INSERT INTO temp.Generated SELECT TC001, TC002, TC035 FROM main.PURTC");
   }
-  ~MarkReset() { sqlite3_close(db_); }
+  ~MarkReset() override { sqlite3_close(db_); }
   MarkReset(const MarkReset&) = delete;
   MarkReset& operator=(const MarkReset&) = delete;
 
-  void Reset() {
+  void Reset() override {
     Exec(db_,
          "UPDATE main.PURTC SET TC035 = g.TC035 FROM temp.Generated AS g"
          " WHERE g.TC001 = PURTC.TC001 AND g.TC002 = PURTC.TC002 AND PURTC.TC035 IS NOT g.TC035");
@@ -366,6 +400,94 @@ class MarkReset {
 
  private:
   sqlite3* db_ = nullptr;
+};
+
+// A throw-away PostgreSQL cluster (scripts/pg-cluster.sh) with a database
+// "erp", made on first use and dropped at exit.
+class BenchServer {
+ public:
+  BenchServer() {
+    if (kPgCluster == nullptr) throw std::runtime_error("built without the cluster script");
+    std::string pattern = "/tmp/gateway-bench-pg-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    ::chmod(pattern.c_str(), 0755);  // the server's user must reach its folder
+    folder_ = pattern;
+    if (Script("start") != 0) throw std::runtime_error("the PostgreSQL cluster did not start");
+    std::ifstream env(folder_ + "/cluster/server.env");
+    std::map<std::string, std::string> values;
+    std::string line;
+    while (std::getline(env, line)) {
+      const size_t equal = line.find('=');
+      if (equal != std::string::npos) values[line.substr(0, equal)] = line.substr(equal + 1);
+    }
+    host_ = values["PGHOST"], port_ = values["PGPORT"];
+    user_ = values["PGUSER"], password_ = values["PGPASSWORD"];
+    gateway::Parameters none;
+    gateway::ConnectOdbc(Odbc("postgres"), "bench server", 15)
+        ->Prepare("create database erp")
+        ->Execute(none, 0);
+  }
+  ~BenchServer() {
+    Script("drop");
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  BenchServer(const BenchServer&) = delete;
+  BenchServer& operator=(const BenchServer&) = delete;
+
+  // Through the driver Debian's odbc-postgresql registers (whose registration
+  // switches the driver's communication log on: off here).
+  std::string Odbc(const std::string& database = "erp") const {
+    return "Driver=PostgreSQL ANSI;Server=" + host_ + ";Port=" + port_ + ";Database=" + database +
+           ";UID=" + user_ + ";PWD=" + password_ + ";CommLog=0";
+  }
+  // For psql.
+  std::string Conninfo() const {
+    return "host=" + host_ + " port=" + port_ + " user=" + user_ + " password=" + password_ +
+           " dbname=erp";
+  }
+
+ private:
+  int Script(const char* command) const {
+    const std::string line = std::string("'") + kPgCluster + "' " + command + " '" + folder_ +
+                             "/cluster' >'" + folder_ + "/cluster.log' 2>&1";
+    return std::system(line.c_str());
+  }
+
+  std::string folder_;
+  std::string host_, port_, user_, password_;
+};
+
+BenchServer& Server() {
+  static const std::unique_ptr<BenchServer> server = std::make_unique<BenchServer>();
+  return *server;
+}
+
+DemoRoot& ServerRoot(int lines) {
+  static std::map<int, std::unique_ptr<DemoRoot>> roots;
+  std::unique_ptr<DemoRoot>& root = roots[lines];
+  if (!root) root = std::make_unique<DemoRoot>(lines, Server().Odbc());
+  return *root;
+}
+
+// On the server: the factory's schema ERP_F01, its generated marks kept in a
+// table beside its orders.
+class ServerMarkReset final : public Resetter {
+ public:
+  ServerMarkReset() {
+    connection_.SetConnectionString("Provider=MSDASQL;" + Server().Odbc());
+    connection_.Execute(
+        "DROP TABLE IF EXISTS ERP_F01.Generated;"
+        "CREATE TABLE ERP_F01.Generated AS SELECT TC001, TC002, TC035 FROM ERP_F01.PURTC");
+  }
+  void Reset() override {
+    connection_.Execute(
+        "UPDATE ERP_F01.PURTC AS p SET TC035 = g.TC035 FROM ERP_F01.Generated AS g"
+        " WHERE g.TC001 = p.TC001 AND g.TC002 = p.TC002 AND p.TC035 IS DISTINCT FROM g.TC035");
+  }
+
+ private:
+  gateway::Connection connection_;
 };
 
 // The purchase-order operator with clocks around its steps and nothing else
@@ -481,12 +603,12 @@ struct Figures {
   double seconds = 0;  // per request or run
   double peak_bytes = 0;
 };
-std::map<int, Figures> getdata_figures, shell_figures;
+std::map<int, Figures> getdata_figures, shell_figures, server_getdata_figures, psql_figures;
 
-void BM_GetData(benchmark::State& state, int lines) {
+// GetData requests on a root, `reset` putting the marks back between them.
+void MeasureGetData(benchmark::State& state, int lines, DemoRoot& root, Resetter& reset,
+                    std::map<int, Figures>& figures) {
   try {
-    DemoRoot& root = Root(lines);
-    MarkReset reset(root.Root() + "/ERP_F01.db");
     // What an earlier size freed goes back to the system first, so that the
     // peak is this size's own.
     ::malloc_trim(0);
@@ -534,7 +656,7 @@ void BM_GetData(benchmark::State& state, int lines) {
     if (state.error_occurred()) return;
 
     const double n = static_cast<double>(state.iterations());
-    getdata_figures[lines] = {total / n, first_peak};
+    figures[lines] = {total / n, first_peak};
     auto average_ms = [&](double seconds) { return seconds * 1000.0 / n; };
     state.counters["query_ms"] = average_ms(sum.query);
     state.counters["xml_ms"] = average_ms(sum.xml);
@@ -565,18 +687,55 @@ void BM_GetData(benchmark::State& state, int lines) {
   }
 }
 
+void BM_GetData(benchmark::State& state, int lines) {
+  try {
+    DemoRoot& root = Root(lines);
+    MarkReset reset(root.Root() + "/ERP_F01.db");
+    MeasureGetData(state, lines, root, reset, getdata_figures);
+  } catch (const std::exception& error) {
+    state.SkipWithError(error.what());
+  }
+}
+
+void BM_GetDataOnServer(benchmark::State& state, int lines) {
+  try {
+    DemoRoot& root = ServerRoot(lines);
+    ServerMarkReset reset;
+    MeasureGetData(state, lines, root, reset, server_getdata_figures);
+  } catch (const std::exception& error) {
+    state.SkipWithError(error.what());
+  }
+}
+
+// When the GetData benchmark of a root was filtered out, one request learns
+// the statement the baseline runs.
+void LearnStatement(DemoRoot& root, Resetter& reset) {
+  if (!root.statement.empty()) return;
+  Session session(root);
+  session.Run();
+  root.statement = dynamic_cast<gateway::TMyAdoQuery&>(*session.Operater().GetDataSet()).SQLText();
+  root.database = gateway::GlobleParams().DataController()->Database;
+  reset.Reset();
+}
+
+// Rows (the lines after the header: no value holds a line break) and bytes of a CSV file.
+std::pair<size_t, size_t> CsvSize(const std::string& csv) {
+  std::ifstream file(csv, std::ios::binary);
+  size_t line_count = 0, bytes = 0;
+  std::string line;
+  while (std::getline(file, line)) {
+    ++line_count;
+    bytes += line.size() + 1;
+  }
+  return {line_count > 0 ? line_count - 1 : 0, bytes};
+}
+
 void BM_Sqlite3Shell(benchmark::State& state, int lines) {
   try {
     DemoRoot& root = Root(lines);
-    if (root.statement.empty()) {
-      // BM_GetData was filtered out: one request learns the statement.
+    {
       MarkReset reset(root.Root() + "/ERP_F01.db");
-      Session session(root);
-      session.Run();
-      root.statement =
-          dynamic_cast<gateway::TMyAdoQuery&>(*session.Operater().GetDataSet()).SQLText();
-      root.database = gateway::GlobleParams().DataController()->Database;
-      reset.Reset();
+      LearnStatement(root, reset);
     }
     const std::string attach = gateway::SqliteAttachStatement(
         gateway::CompanyDatabaseFile(root.Root() + "/erp.db", root.database), root.database);
@@ -597,17 +756,10 @@ void BM_Sqlite3Shell(benchmark::State& state, int lines) {
       total += run.seconds;
       peak = std::max(peak, run.peak_bytes);
     }
-    // Rows: the lines of the file after the header (no value holds a line break).
-    std::ifstream file(csv, std::ios::binary);
-    size_t line_count = 0, bytes = 0;
-    std::string line;
-    while (std::getline(file, line)) {
-      ++line_count;
-      bytes += line.size() + 1;
-    }
+    const auto [rows, bytes] = CsvSize(csv);
     const double n = static_cast<double>(state.iterations());
     shell_figures[lines] = {total / n, peak};
-    state.counters["rows"] = static_cast<double>(line_count > 0 ? line_count - 1 : 0);
+    state.counters["rows"] = static_cast<double>(rows);
     state.counters["csv_MB"] = static_cast<double>(bytes) / 1e6;
     state.counters["maxrss_MB"] = peak / 1e6;
     if (getdata_figures.count(lines) != 0) {
@@ -620,13 +772,56 @@ void BM_Sqlite3Shell(benchmark::State& state, int lines) {
   }
 }
 
-void PrintRatios() {
+// psql on the server's root: the outer SELECT with \copy to CSV, then one
+// UPDATE marking the orders of those rows, in one transaction.
+void BM_PsqlCopy(benchmark::State& state, int lines) {
+  try {
+    DemoRoot& root = ServerRoot(lines);
+    ServerMarkReset reset;
+    LearnStatement(root, reset);
+    // \copy takes its query on one line.
+    std::string select = root.statement;
+    std::replace(select.begin(), select.end(), '\r', ' ');
+    std::replace(select.begin(), select.end(), '\n', ' ');
+    const std::string csv = root.Folder() + "/server-rows.csv";
+    const std::string script = root.Folder() + "/psql.sql";
+    std::ofstream(script, std::ios::trunc)
+        << "\\copy (" << select << ") to '" << csv << "' with (format csv, header)\n"
+        << "BEGIN;\nUPDATE " << root.database << ".PURTC SET TC035 = 'Y' WHERE (TC001, TC002) IN "
+        << "(SELECT TC001, TC002 FROM (" << select << ") AS delivered);\nCOMMIT;\n";
+    const std::vector<std::string> args = {"psql", "-X", "-q", "-v", "ON_ERROR_STOP=1",
+                                           "-f",   script, Server().Conninfo()};
+    double total = 0, peak = 0;
+    for (auto _ : state) {
+      reset.Reset();
+      const Spawned run = Launcher::Run(args, root.Folder() + "/psql.out", root.Folder() + "/psql.err");
+      state.SetIterationTime(run.seconds);
+      total += run.seconds;
+      peak = std::max(peak, run.peak_bytes);
+    }
+    reset.Reset();
+    const auto [rows, bytes] = CsvSize(csv);
+    const double n = static_cast<double>(state.iterations());
+    psql_figures[lines] = {total / n, peak};
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["csv_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["maxrss_MB"] = peak / 1e6;
+    if (server_getdata_figures.count(lines) != 0) {
+      state.counters["getdata_per_psql_time"] = server_getdata_figures[lines].seconds / (total / n);
+    }
+  } catch (const std::exception& error) {
+    state.SkipWithError(error.what());
+  }
+}
+
+void PrintRatioTable(const char* title, const std::map<int, Figures>& ours_by_size,
+                     const std::map<int, Figures>& theirs_by_size) {
   bool header = false;
-  for (const auto& [lines, ours] : getdata_figures) {
-    const auto shell = shell_figures.find(lines);
-    if (shell == shell_figures.end()) continue;
+  for (const auto& [lines, ours] : ours_by_size) {
+    const auto shell = theirs_by_size.find(lines);
+    if (shell == theirs_by_size.end()) continue;
     if (!header) {
-      std::printf("\nGetData / sqlite3 shell   time per request          peak memory\n");
+      std::printf("\n%-26s time per request          peak memory\n", title);
       header = true;
     }
     std::printf("%7d lines   %9.1f ms / %7.1f ms = %6.1f   %6.1f MB / %5.1f MB = %5.2f\n", lines,
@@ -634,6 +829,11 @@ void PrintRatios() {
                 ours.seconds / shell->second.seconds, ours.peak_bytes / 1e6,
                 shell->second.peak_bytes / 1e6, ours.peak_bytes / shell->second.peak_bytes);
   }
+}
+
+void PrintRatios() {
+  PrintRatioTable("GetData / sqlite3 shell", getdata_figures, shell_figures);
+  PrintRatioTable("server GetData / psql", server_getdata_figures, psql_figures);
 }
 
 }  // namespace
@@ -654,6 +854,18 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->Iterations(iterations);
   }
+  // The same request on the same data on a database server, beside psql.
+  constexpr int kServerLines = 100000;
+  benchmark::RegisterBenchmark(("BM_GetDataOnServer/" + std::to_string(kServerLines)).c_str(),
+                               BM_GetDataOnServer, kServerLines)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(2);
+  benchmark::RegisterBenchmark(("BM_PsqlCopy/" + std::to_string(kServerLines)).c_str(),
+                               BM_PsqlCopy, kServerLines)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(2);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
