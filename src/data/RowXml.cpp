@@ -77,13 +77,8 @@ std::string TDataController::DataSetToXML(DataSet& dataset, const std::vector<st
   if (root.IsNull()) return std::string();
 
   XmlNode data_set = root.AppendChild(document.CreateElement("DataSet"));
-  // A column is named as the caller names it (the request's property list,
-  // the metadata's fields), found without regard to letter case. Engines
-  // report names in different cases (PostgreSQL folds unquoted names to lower
-  // case, SQL Server and SQLite keep the declared case), and the response
-  // must read the same whichever engine answered.
   SeparatedLine names(params);
-  for (size_t i = 0; i < slots.size(); ++i) names.Add(slots[i] != nullptr ? fields[i] : std::string());
+  for (const Field* field : slots) names.Add(field != nullptr ? field->FieldName() : std::string());
   data_set.SetAttribute("Field", names.Take());
 
   if (!dataset.IsEmpty()) {

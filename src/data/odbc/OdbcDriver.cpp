@@ -364,6 +364,8 @@ class OdbcConnection final : public DriverConnection {
   // True for the engines whose drivers describe a prepared statement's
   // result before it runs (PostgreSQL's parses it on the server).
   bool DescribesBeforeRunning() const { return sqlite_ || postgres_; }
+  // True for the engines that fold unquoted names to lower case (PostgreSQL).
+  bool FoldsNamesToLowerCase() const { return postgres_; }
   bool TextFetch() const { return text_fetch_; }
   Watchdog& GetWatchdog() {
     if (!watchdog_) watchdog_ = std::make_unique<Watchdog>();
@@ -757,8 +759,17 @@ class OdbcStatement final : public DriverStatement {
       if (NumericAttribute(i, SQL_DESC_UPDATABLE) == SQL_ATTR_READONLY) def.Attributes |= faReadonly;
       const auto name_size = std::min(static_cast<size_t>(std::max<SQLSMALLINT>(name_length, 0)),
                                       name.size() - 1);
-      def.Name = UniqueFieldName(
-          std::string_view(reinterpret_cast<const char*>(name.data()), name_size), names);
+      std::string column_name(reinterpret_cast<const char*>(name.data()), name_size);
+      if (connection_.FoldsNamesToLowerCase() && column_name == LowerCaseAscii(column_name)) {
+        // PostgreSQL folds unquoted names to lower case, so a name without
+        // capitals was most likely written without quotes: it is reported
+        // folded the standard's way, in capitals, as this ERP declares its
+        // columns and as SQL Server and SQLite report them. Responses then
+        // read the same on every engine. A name with capitals was quoted and
+        // stays as it is; lookups by name ignore case either way.
+        column_name = UpperCaseAscii(column_name);
+      }
+      def.Name = UniqueFieldName(column_name, names);
       plan.push_back({i, PlanFetch(sql_type)});
       defs.push_back(std::move(def));
     }
