@@ -75,12 +75,24 @@ class SqlServer final : public Dialect {
   }
 };
 
-class Sqlite final : public Dialect {
+// The engines where a company database is a schema and temporary tables are
+// made with "create temp table" under a quoted name (SQLite, PostgreSQL).
+class SchemaDialect : public Dialect {
  public:
-  const char* Name() const override { return "SQLite"; }
   std::string CompanyPrefix(std::string_view database) const override {
     return SchemaPrefix(database);
   }
+  std::string CreateTempTableAs(std::string_view name, std::string_view select) const override {
+    return "create temp table " + QuoteIdentifier(name) + " as " + std::string(select);
+  }
+  std::string DropTempTable(std::string_view name) const override {
+    return "drop table " + TempTableName(name);
+  }
+};
+
+class Sqlite final : public SchemaDialect {
+ public:
+  const char* Name() const override { return "SQLite"; }
   std::string TempTableName(std::string_view name) const override {
     return "temp." + QuoteIdentifier(name);
   }
@@ -88,12 +100,6 @@ class Sqlite final : public Dialect {
                               std::string_view column_definitions) const override {
     return "create temp table " + QuoteIdentifier(name) + "(" +
            WithoutTrailingComma(column_definitions) + ")";
-  }
-  std::string CreateTempTableAs(std::string_view name, std::string_view select) const override {
-    return "create temp table " + QuoteIdentifier(name) + " as " + std::string(select);
-  }
-  std::string DropTempTable(std::string_view name) const override {
-    return "drop table " + TempTableName(name);
   }
   // BEGIN IMMEDIATE takes the write lock at once, on the main database and
   // every attached one (so the company database must be attached before):
@@ -105,13 +111,10 @@ class Sqlite final : public Dialect {
   }
 };
 
-class Postgres final : public Dialect {
+// A factory's database is a schema of the server's database.
+class Postgres final : public SchemaDialect {
  public:
   const char* Name() const override { return "PostgreSQL"; }
-  // A factory's database is a schema of the server's database.
-  std::string CompanyPrefix(std::string_view database) const override {
-    return SchemaPrefix(database);
-  }
   // Temporary tables live in the session's own schema, which is searched first.
   std::string TempTableName(std::string_view name) const override {
     return QuoteIdentifier(name);
@@ -123,12 +126,6 @@ class Postgres final : public Dialect {
     std::string definitions = ReplaceAll(column_definitions, " datetime,", " timestamp,");
     definitions = WithoutTrailingComma(ReplaceAll(definitions, " image,", " bytea,"));
     return "create temp table " + QuoteIdentifier(name) + "(" + definitions + ")";
-  }
-  std::string CreateTempTableAs(std::string_view name, std::string_view select) const override {
-    return "create temp table " + QuoteIdentifier(name) + " as " + std::string(select);
-  }
-  std::string DropTempTable(std::string_view name) const override {
-    return "drop table " + TempTableName(name);
   }
   // A hand-over takes an advisory lock of the company schema, owned by its
   // transaction, before it reads anything. A serializable transaction with a

@@ -55,13 +55,7 @@ class DataLayerTest : public ::testing::TestWithParam<DriverKind> {
   // Runs `action`, which must fail with EDatabaseError; returns the error.
   template <class Action>
   EDatabaseError Failure(Action action) {
-    try {
-      action();
-    } catch (const EDatabaseError& error) {
-      return error;
-    }
-    ADD_FAILURE() << "no EDatabaseError";
-    return EDatabaseError("none");
+    return testing_data::Failure<EDatabaseError>(action);
   }
 
   TempFolder folder_;

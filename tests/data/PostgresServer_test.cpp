@@ -29,13 +29,7 @@ using testing_data::TestDatabase;
 
 template <class Action>
 EDatabaseError Failure(Action action) {
-  try {
-    action();
-  } catch (const EDatabaseError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "no EDatabaseError";
-  return EDatabaseError("none");
+  return testing_data::Failure<EDatabaseError>(action);
 }
 
 class PostgresServerTest : public ::testing::Test {

@@ -103,6 +103,18 @@ class TestDatabase {
   std::unique_ptr<PgScratchDatabase> scratch_;
 };
 
+// Runs `action`, which must raise E; returns the exception.
+template <class E, class Action>
+E Failure(Action action) {
+  try {
+    action();
+  } catch (const E& error) {
+    return error;
+  }
+  ADD_FAILURE() << "nothing raised";
+  return E("none");
+}
+
 // For INSTANTIATE_TEST_SUITE_P over DriverKind values.
 inline std::string DriverLabel(const ::testing::TestParamInfo<DriverKind>& param) {
   return DriverName(param.param);

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -357,9 +358,13 @@ TEST_F(DemoRootTest, TheExampleRequestsNameRealFactoriesAndColumns) {
   }
 }
 
-// The host's response to a request on a root, run as a gateway runs it.
+// The host's response to a request on a root, run as a gateway runs it. In a
+// sanitizer build the host skips the leak check: the ODBC driver manager and
+// the PostgreSQL driver keep memory they never free.
 std::string HostResponse(const std::string& root, const std::string& request) {
-  const std::string command = "GATEWAY_REGISTRY='" + root + "/registry.ini' '" +
+  const char* options = std::getenv("ASAN_OPTIONS");
+  const std::string command = "ASAN_OPTIONS='" + std::string(options != nullptr ? options : "") +
+                              ":detect_leaks=0' GATEWAY_REGISTRY='" + root + "/registry.ini' '" +
                               GATEWAY_HOST_PATH + "' --library '" + root +
                               "/Bin/PurchaseOrder.so' '" + request + "' 2>&1";
   FILE* pipe = ::popen(command.c_str(), "r");
