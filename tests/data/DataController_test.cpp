@@ -16,6 +16,7 @@
 #include "config/StoredPassword.h"
 #include "data/ControllerTestSupport.h"
 #include "data/DataSet.h"
+#include "data/TestDatabase.h"
 #include "pools/GlobleParams.h"
 
 namespace gateway {
@@ -38,17 +39,7 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// Runs `action`, which must raise E; returns the exception.
-template <class E, class Action>
-E Failure(Action action) {
-  try {
-    action();
-  } catch (const E& error) {
-    return error;
-  }
-  ADD_FAILURE() << "nothing raised";
-  return E("none");
-}
+using testing_data::Failure;
 
 class DataControllerTest : public ::testing::TestWithParam<DriverKind> {
  protected:
