@@ -1,5 +1,6 @@
 #include "ServerSchema.h"
 
+#include <mutex>
 #include <stdexcept>
 
 #include "data/ConnectionItems.h"
@@ -69,10 +70,19 @@ class ServerRows final : public RowSink {
   bool row_open_ = false;
 };
 
+// The sites are written on threads of their own, but the PostgreSQL ODBC
+// driver reads freed memory when several threads connect at once (seen
+// under AddressSanitizer): connections are made one at a time.
+std::unique_ptr<DriverConnection> ConnectAlone(const std::string& odbc) {
+  static std::mutex connecting;
+  const std::lock_guard<std::mutex> lock(connecting);
+  return ConnectOdbc(odbc, "ODBC data source (" + ConnectionTarget(odbc) + ")", 15);
+}
+
 }  // namespace
 
 ServerSchema::ServerSchema(const std::string& odbc, const std::string& schema)
-    : connection_(ConnectOdbc(odbc, "ODBC data source (" + ConnectionTarget(odbc) + ")", 15)) {
+    : connection_(ConnectAlone(odbc)) {
   if (!schema.empty()) {
     Exec("CREATE SCHEMA IF NOT EXISTS " + schema);
     Exec("SET search_path TO " + schema);
