@@ -375,6 +375,8 @@ class OdbcConnection final : public DriverConnection {
  private:
   bool LinkIsDead(const Diagnostics& diagnostics) const {
     if (diagnostics.first_state.rfind("08", 0) == 0) return true;  // connection exceptions
+    // PostgreSQL's server shutting down or ending the session (57P01 to 57P03).
+    if (postgres_ && diagnostics.first_state.rfind("57P0", 0) == 0) return true;
     SQLUINTEGER dead = SQL_CD_FALSE;
     return SQL_SUCCEEDED(SQLGetConnectAttr(dbc_->get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
            dead == SQL_CD_TRUE;
