@@ -19,7 +19,10 @@
 #include <vector>
 
 #include "config/ConfigTestSupport.h"
+#include "data/Connection.h"
 #include "data/DataTestSupport.h"
+#include "data/PgTestServer.h"
+#include "data/Query.h"
 #include "demo/DemoGeneratorPath.h"
 #include "tools/HostProgram.h"
 
@@ -95,24 +98,31 @@ std::string StatusOf(const std::string& response) {
 }
 
 // A demo gateway root of `orders` orders of 5 lines, reached through the
-// given driver, with the built module and tracing off.
+// given driver, with the built module and tracing off. On the PostgreSQL test
+// server the data are written into a database of the root's own.
 class HandOverRoot {
  public:
   HandOverRoot(int orders, DriverKind driver, const std::string& connection_extra = "") {
+    std::string odbc;
+    if (driver == DriverKind::kPostgres) {
+      server_ = std::make_unique<gateway::testing_data::PgScratchDatabase>();
+      odbc = server_->OdbcString();
+    }
     const std::string command = std::string(kDemoGenerator) + " --root " + Root() + " --orders " +
                                 std::to_string(orders) + " --lines-per-order 5 --seed 1 --module " +
-                                GATEWAY_MODULE_PATH + " >" + folder_.Path("generator.out") +
-                                " 2>&1";
+                                GATEWAY_MODULE_PATH + (odbc.empty() ? "" : " --odbc '" + odbc + "'") +
+                                " >" + folder_.Path("generator.out") + " 2>&1";
     generated_ = std::system(command.c_str()) == 0;
     const std::string provider =
-        driver == DriverKind::kSqlite
-            ? "Provider=SQLite;Data Source=erp.db"
-            : gateway::testing_data::ConnectionStringFor(driver, Root() + "/erp.db");
+        driver == DriverKind::kSqlite     ? "Provider=SQLite;Data Source=erp.db"
+        : driver == DriverKind::kPostgres ? "Provider=MSDASQL;" + odbc
+                                          : gateway::testing_data::ConnectionStringFor(
+                                                driver, Root() + "/erp.db");
     WriteFile(Root() + "/GatewayConfig.ini",
               "[Options]\nKeepLog=0\n[Connection]\nProvider=" + provider + connection_extra + "\n");
     WriteFile(folder_.Path("narrow.xml"), Request(kNarrow));
     WriteFile(folder_.Path("wide.xml"), Request(kWide));
-    if (driver == DriverKind::kOdbc) {
+    if (driver != DriverKind::kSqlite) {
       // unixODBC keeps caches it never frees; unloaded with the module at the
       // host's end, a sanitizer build's leak check reports them and fails the
       // host. The hosts of this root skip that check (the same runs through
@@ -137,7 +147,18 @@ class HandOverRoot {
   }
 
   std::set<std::string> Marked() const {
-    return AsSet(Column(Factory(), "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'"));
+    if (!server_) {
+      return AsSet(Column(Factory(), "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'"));
+    }
+    gateway::Connection connection;
+    connection.SetConnectionString("Provider=MSDASQL;" + server_->OdbcString());
+    gateway::Query query;
+    query.SetConnection(&connection);
+    query.SetSQL("select TC001 || '-' || TC002 from ERP_F01.PURTC where TC035 = 'Y'");
+    query.Open();
+    std::set<std::string> marked;
+    for (; !query.Eof(); query.Next()) marked.insert(query.Fields(0).AsString());
+    return marked;
   }
 
   // Runs one request to the end into `output`; the response. The host exits
@@ -165,6 +186,7 @@ class HandOverRoot {
   TempFolder folder_;
   gateway::testing::ScopedEnv registry_{"GATEWAY_REGISTRY", folder_.Path("root/registry.ini")};
   std::unique_ptr<gateway::testing::ScopedEnv> sanitizer_;
+  std::unique_ptr<gateway::testing_data::PgScratchDatabase> server_;
   bool generated_ = false;
 };
 
@@ -175,7 +197,10 @@ class HandOverTest : public ::testing::TestWithParam<DriverKind> {
   }
 };
 
-TEST_P(HandOverTest, HostsRunningAtOnceHandEveryOrderOverExactlyOnce) {
+// Hosts at once, through every driver and on a database server too.
+class HandOverAtOnceTest : public HandOverTest {};
+
+TEST_P(HandOverAtOnceTest, HostsRunningAtOnceHandEveryOrderOverExactlyOnce) {
   const HandOverRoot root(400, GetParam());
   ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
   const std::set<std::string> marked_before = root.Marked();
@@ -240,6 +265,12 @@ TEST_P(HandOverTest, ALockHeldTooLongIsAClearErrorAndMarksNothing) {
   root.ExpectTheNextRequestReturnsAll(marked_before);
 }
 
+INSTANTIATE_TEST_SUITE_P(Drivers, HandOverAtOnceTest,
+                         ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc,
+                                           DriverKind::kPostgres),
+                         [](const ::testing::TestParamInfo<DriverKind>& param) {
+                           return gateway::testing_data::DriverName(param.param);
+                         });
 INSTANTIATE_TEST_SUITE_P(Drivers, HandOverTest,
                          ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc),
                          [](const ::testing::TestParamInfo<DriverKind>& param) {
