@@ -19,6 +19,9 @@ class HandOverStep {
   HandOverStep(const HandOverStep&) = delete;
   HandOverStep& operator=(const HandOverStep&) = delete;
 
+  // True when the operator offers the confirm step. One that does not either
+  // hands nothing over or commits by itself; the host cannot tell which.
+  bool Offered() const { return hand_over_ != nullptr; }
   // Commits what the last Execute handed over. Raises the module's
   // gateway::Exception when it fails; nothing is handed over then.
   void Confirm();

@@ -11,7 +11,8 @@ namespace {
 const char kUsage[] =
     "usage: gatewayhost --library ROOT/Bin/PurchaseOrder.so [--init TEXT | --init-file FILE]\n"
     "                   [--operator NAME|INDEX] [--output FILE | --output-dir DIR]\n"
-    "                   [--encoding UTF-8|GB2312] [--view] [--view-rows N] REQUEST...\n"
+    "                   [--encoding UTF-8|GB2312] [--view] [--view-rows N] [--dry-run]\n"
+    "                   REQUEST...\n"
     "       gatewayhost --version [--library ROOT/Bin/PurchaseOrder.so]\n"
     "       gatewayhost --help\n";
 
@@ -55,6 +56,10 @@ const char kExplanation[] =
     "                    is UTF-8.\n"
     "  --view-rows N     --view showing at most the first N rows of each table\n"
     "                    (with the number of rows it holds).\n"
+    "  --dry-run         Look without handing over: every request runs in full and\n"
+    "                    its response is written, rows and all, but its hand-over\n"
+    "                    is abandoned (rolled back), so no order is marked. See\n"
+    "                    \"Dry run\" below.\n"
     "  --version         Print the host's version and, with --library, the module's.\n"
     "  --help            Print this text and exit.\n"
     "  --                End of options: every later argument is a REQUEST.\n"
@@ -74,13 +79,29 @@ const char kExplanation[] =
     "  \"gatewayhost: warning: <text>\"; it changes neither the response nor the exit\n"
     "  status. The module also writes it to its trace log.\n"
     "\n"
+    "Dry run:\n"
+    "  With --dry-run the hand-over of each response is abandoned as soon as the\n"
+    "  response has been read: nothing is marked, and the next request returns the\n"
+    "  same orders. The response is written as the module gave it, then a last line\n"
+    "    <?gatewayhost-dry-run nothing in this response was handed over?>\n"
+    "  (a processing instruction after the Service element: readers of its elements\n"
+    "  pass over it; grep or the XPath processing-instruction('gatewayhost-dry-run')\n"
+    "  find it). Status stays what the module said, and for each response\n"
+    "  \"gatewayhost: request 'FILE': dry run: nothing was handed over\" is printed on\n"
+    "  standard error. The exit status means what it means without --dry-run: 0\n"
+    "  when every response says Status 0. The operator must offer the confirm step\n"
+    "  (IHandOver, as GetData does). One that does not, such as Help, is refused\n"
+    "  with exit status 1 before any request runs: the host cannot keep it from\n"
+    "  handing over whatever it hands over. Run it without --dry-run.\n"
+    "\n"
     "Exit status:\n"
     "  0  every request ran, its response was written and says Status 0.\n"
     "  1  a failure reached the host: the module could not be loaded, the business\n"
     "     object raised, a request could not be read, a response could not be\n"
     "     converted or written, or its hand-over not confirmed (its orders are then\n"
-    "     not handed over). One line \"gatewayhost: <message>\" on standard error\n"
-    "     tells which; responses of the requests before it are already written.\n"
+    "     not handed over), or --dry-run named an operator without the confirm step.\n"
+    "     One line \"gatewayhost: <message>\" on standard error tells which;\n"
+    "     responses of the requests before it are already written.\n"
     "  2  the command line is wrong; the usage is printed on standard error.\n"
     "  3  every response was written, but at least one reports a failure inside the\n"
     "     operator (a Status other than 0, or no Status at all). For each such\n"
@@ -91,7 +112,9 @@ const char kExplanation[] =
     "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --operator Help \\\n"
     "              --output help.xml --view -\n"
     "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --init-file params.xml \\\n"
-    "              --output-dir out --encoding GB2312 req1.xml req2.xml\n";
+    "              --output-dir out --encoding GB2312 req1.xml req2.xml\n"
+    "  gatewayhost --library /srv/gw/Bin/PurchaseOrder.so --dry-run \\\n"
+    "              --output look.xml --view-rows 20 getdata.xml\n";
 
 bool AllDigits(std::string_view text) {
   return !text.empty() &&
@@ -147,7 +170,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   std::optional<std::string> library, init_text, init_file, operater, output, output_dir, encoding,
       view_rows;
   std::vector<std::string> requests;
-  bool view = false, version = false, other_than_library = false;
+  bool view = false, dry_run = false, version = false, other_than_library = false;
 
   bool options_ended = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -167,6 +190,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (argument == "--view") {
       view = other_than_library = true;
+      continue;
+    }
+    if (argument == "--dry-run") {
+      dry_run = other_than_library = true;
       continue;
     }
 
@@ -236,6 +263,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   if (encoding) options.encoding = ParseEncoding(*encoding);
   options.view = view || view_rows;
   if (view_rows) options.view_rows = ParseRowCount(*view_rows);
+  options.dry_run = dry_run;
   options.requests = std::move(requests);
   return result;
 }

@@ -46,6 +46,9 @@ struct HostOptions {
   // `output` or `output_dir`), showing at most `view_rows` rows of each table.
   bool view = false;
   std::optional<size_t> view_rows;
+  // Abandon every hand-over once its response has been read, so that nothing
+  // is marked, and mark each response as a dry run (HostDryRun.h).
+  bool dry_run = false;
   // Request files in order; "-" stands for standard input.
   std::vector<std::string> requests;
 

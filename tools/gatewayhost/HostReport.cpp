@@ -27,6 +27,7 @@ void PrintView(const WrittenResponse& response, const ResponseContent& content,
 bool ReportResponse(const WrittenResponse& response, const HostOptions& options) {
   const ResponseContent content = ReadResponse(response.xml, RequestSeparator(response.request));
   if (options.view) PrintView(response, content, options);
+  if (options.dry_run) PrintMessage(response.request_name + ": dry run: nothing was handed over");
   if (content.Succeeded()) return true;
 
   std::string message = response.request_name + ": ";

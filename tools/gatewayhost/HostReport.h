@@ -18,9 +18,11 @@ struct WrittenResponse {
 };
 
 // Prints the view when options.view is set (under a heading naming the
-// request when the run has several) and, for a response whose Status is not
-// 0 (or that has none), "gatewayhost: <request_name>: Status <code>: <Error>"
-// on standard error. Returns true when the response reports success.
+// request when the run has several); on standard error, for a dry run,
+// "gatewayhost: <request_name>: dry run: nothing was handed over" and, for a
+// response whose Status is not 0 (or that has none), "gatewayhost:
+// <request_name>: Status <code>: <Error>". Returns true when the response
+// reports success.
 bool ReportResponse(const WrittenResponse& response, const HostOptions& options);
 
 }  // namespace gateway::host

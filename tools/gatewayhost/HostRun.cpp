@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "gatewayhost/HostDryRun.h"
 #include "gatewayhost/HostEncoding.h"
 #include "gatewayhost/HostFiles.h"
 #include "gatewayhost/HostHandOver.h"
@@ -67,6 +68,14 @@ bool RunRequests(Module& module, const HostOptions& options, const std::string& 
   // With the confirm step, the orders of a response are handed over only
   // once the response is stored (see Deliver below).
   HandOverStep hand_over(operater);
+  if (options.dry_run && !hand_over.Offered()) {
+    // Without the confirm step the host could not stop a hand-over: a dry
+    // run must never mark what it shows.
+    throw std::runtime_error("--dry-run: the operator " + name +
+                             " offers no confirm step (IHandOver) through which its hand-over "
+                             "could be abandoned, so no request was run; run it without "
+                             "--dry-run");
+  }
   for (size_t i = 0; i < requests.size(); ++i) {
     // Made before the request runs: an output that cannot be written is
     // found before "GetData" marks the orders it returns as handed over.
@@ -85,6 +94,13 @@ bool RunRequests(Module& module, const HostOptions& options, const std::string& 
         input->SetXML(requests[i]);
         operater.Execute();
         xml = output->GetXML();
+        if (options.dry_run) {
+          // Rolled back as soon as the response has been read: the text
+          // already read stays as it is, and the database's lock is not held
+          // while the response is written.
+          hand_over.Abandon();
+          xml = MarkDryRun(xml);
+        }
         return EncodeResponse(xml, options.encoding);
       });
       target->Write(response);
@@ -94,7 +110,8 @@ bool RunRequests(Module& module, const HostOptions& options, const std::string& 
     }
     // Stored and on disk: now the hand-over is committed, then the response
     // takes its place. A failed commit removes the stored response again.
-    InContext(context + ": the response was not delivered", [&] { hand_over.Confirm(); });
+    if (!options.dry_run)
+      InContext(context + ": the response was not delivered", [&] { hand_over.Confirm(); });
     target->Deliver();
     if (!ReportResponse({std::move(xml), requests[i], context, target->Name()}, options))
       succeeded = false;
