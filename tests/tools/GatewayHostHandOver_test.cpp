@@ -24,6 +24,8 @@
 #include "data/PgTestServer.h"
 #include "data/Query.h"
 #include "demo/DemoGeneratorPath.h"
+#include "gatewayhost/HostDryRun.h"
+#include "gatewayhost/HostResponse.h"
 #include "tools/HostProgram.h"
 
 namespace gateway::host {
@@ -110,14 +112,15 @@ class HandOverRoot {
     }
     const std::string command = std::string(kDemoGenerator) + " --root " + Root() + " --orders " +
                                 std::to_string(orders) + " --lines-per-order 5 --seed 1 --module " +
-                                GATEWAY_MODULE_PATH + (odbc.empty() ? "" : " --odbc '" + odbc + "'") +
-                                " >" + folder_.Path("generator.out") + " 2>&1";
+                                GATEWAY_MODULE_PATH +
+                                (odbc.empty() ? "" : " --odbc '" + odbc + "'") + " >" +
+                                folder_.Path("generator.out") + " 2>&1";
     generated_ = std::system(command.c_str()) == 0;
     const std::string provider =
-        driver == DriverKind::kSqlite     ? "Provider=SQLite;Data Source=erp.db"
-        : driver == DriverKind::kPostgres ? "Provider=MSDASQL;" + odbc
-                                          : gateway::testing_data::ConnectionStringFor(
-                                                driver, Root() + "/erp.db");
+        driver == DriverKind::kSqlite ? "Provider=SQLite;Data Source=erp.db"
+        : driver == DriverKind::kPostgres
+            ? "Provider=MSDASQL;" + odbc
+            : gateway::testing_data::ConnectionStringFor(driver, Root() + "/erp.db");
     WriteFile(Root() + "/GatewayConfig.ini",
               "[Options]\nKeepLog=0\n[Connection]\nProvider=" + provider + connection_extra + "\n");
     WriteFile(folder_.Path("narrow.xml"), Request(kNarrow));
@@ -159,6 +162,11 @@ class HandOverRoot {
     std::set<std::string> marked;
     for (; !query.Eof(); query.Next()) marked.insert(query.Fields(0).AsString());
     return marked;
+  }
+
+  // Runs the host with `arguments` to the end.
+  Outcome Run(const std::vector<std::string>& arguments) const {
+    return RunHostProgram(folder_, arguments);
   }
 
   // Runs one request to the end into `output`; the response. The host exits
@@ -392,6 +400,95 @@ TEST_F(HostFailureTest, AResponseThatCannotBeStoredHandsNothingOverAndKeepsTheOl
     root.ExpectTheNextRequestReturnsAll(marked_before);
   }
 }
+
+// A dry run through every driver and on a database server too.
+class DryRunTest : public HandOverTest {};
+
+TEST_P(DryRunTest, WritesTheRowsAndMarksNothing) {
+  const HandOverRoot root(40, GetParam());
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  const std::string dry_line =
+      "gatewayhost: request '" + root.Path("narrow.xml") + "': dry run: nothing was handed over\n";
+  const std::string mark = std::string(kDryRunMark) + "\n";
+
+  // One request, its response on standard output.
+  std::vector<std::string> arguments = root.Arguments("narrow.xml");
+  arguments.insert(arguments.begin(), "--dry-run");
+  const Outcome alone = root.Run(arguments);
+  EXPECT_EQ(alone.status, 0) << alone.err;
+  EXPECT_EQ(alone.err, dry_line);
+  const std::vector<std::string> shown = OrdersOf(alone.out);
+  ASSERT_FALSE(shown.empty()) << alone.out;
+  EXPECT_TRUE(alone.out.ends_with("</Service>\n" + mark)) << alone.out;
+  // The mark is no element: a reader of the response finds what it always did.
+  const ResponseContent content = ReadResponse(alone.out, ";");
+  EXPECT_TRUE(content.Succeeded());
+  ASSERT_EQ(content.parts.size(), 1u);
+  EXPECT_EQ(content.parts[0].table.rows.size(), shown.size());
+  EXPECT_EQ(root.Marked(), marked_before);
+
+  // Several requests through one operator into a folder: each abandoned
+  // hand-over leaves the same orders for the next request.
+  const Outcome several =
+      root.Run({"--library", root.Root() + "/Bin/PurchaseOrder.so", "--dry-run", "--output-dir",
+                root.Path("out"), root.Path("narrow.xml"), root.Path("narrow.xml")});
+  EXPECT_EQ(several.status, 0) << several.err;
+  EXPECT_EQ(several.err, dry_line + dry_line);
+  for (const char* name : {"out/response-1.xml", "out/response-2.xml"}) {
+    const std::string response = ReadFile(root.Path(name));
+    EXPECT_EQ(OrdersOf(response), shown) << name;
+    EXPECT_TRUE(response.ends_with(mark)) << name;
+  }
+  EXPECT_EQ(root.Marked(), marked_before);
+
+  // Without --dry-run the same orders are handed over, and the response is
+  // not marked as a dry run.
+  const std::string handed_over = root.RunToEnd("narrow.xml", root.Path("real.xml"));
+  EXPECT_EQ(OrdersOf(handed_over), shown);
+  EXPECT_EQ(handed_over.find(kDryRunMark), std::string::npos);
+  std::set<std::string> expected = marked_before;
+  expected.insert(shown.begin(), shown.end());
+  EXPECT_EQ(root.Marked(), expected);
+}
+
+TEST_P(DryRunTest, HoldsNoLockWhileItWritesTheResponse) {
+  // A dry run piped into a pager nobody scrolls must not keep the real
+  // hand-overs waiting: its hand-over ends as soon as the response is read.
+  const HandOverRoot root(200, GetParam());
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  std::vector<std::string> arguments = root.Arguments("wide.xml");
+  arguments.push_back("--dry-run");
+  // The response (over 100 KB) fills the pipe: the host waits in its write.
+  HostProcess dry_run(arguments, HostProcess::Output{"", true}, root.Path("dry.err"));
+  std::string shown(64, '\0');
+  const ssize_t first = ::read(dry_run.Pipe(), shown.data(), shown.size());
+  ASSERT_GT(first, 0);
+  shown.resize(static_cast<size_t>(first));
+
+  // Meanwhile a real hand-over gets the lock and the orders the dry run shows.
+  const std::string handed_over = root.RunToEnd("narrow.xml", root.Path("real.xml"));
+
+  char buffer[65536];
+  for (ssize_t count; (count = ::read(dry_run.Pipe(), buffer, sizeof buffer)) > 0;)
+    shown.append(buffer, static_cast<size_t>(count));
+  EXPECT_EQ(dry_run.Wait(), 0) << ReadFile(root.Path("dry.err"));
+  EXPECT_TRUE(shown.ends_with(std::string(kDryRunMark) + "\n"));
+  const std::set<std::string> returned = AsSet(OrdersOf(handed_over));
+  EXPECT_GT(returned.size(), 50u) << handed_over;
+  EXPECT_EQ(AsSet(OrdersOf(shown)), returned);
+  std::set<std::string> expected = marked_before;
+  expected.insert(returned.begin(), returned.end());
+  EXPECT_EQ(root.Marked(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, DryRunTest,
+                         ::testing::Values(DriverKind::kSqlite, DriverKind::kOdbc,
+                                           DriverKind::kPostgres),
+                         [](const ::testing::TestParamInfo<DriverKind>& param) {
+                           return gateway::testing_data::DriverName(param.param);
+                         });
 
 }  // namespace
 }  // namespace gateway::host

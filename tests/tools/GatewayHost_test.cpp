@@ -12,6 +12,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "gateway/Version.h"
+#include "gatewayhost/HostDryRun.h"
 #include "tools/HostProgram.h"
 
 namespace gateway::host {
@@ -37,10 +38,13 @@ TEST_F(GatewayHostProgram, HelpExplainsEverythingOnStandardOutput) {
   const Outcome outcome = RunHostProgram(folder_, {"--help"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.err, "");
-  for (const char* part : {"--library", "--init-file", "--operator", "--output-dir",
-                           "response-N.xml", "--encoding", "GB2312", "&#x88FD;", "--view",
-                           "--view-rows", "--version", "warning", "Exit status", "\n  3  "})
+  for (const char* part :
+       {"--library", "--init-file", "--operator", "--output-dir", "response-N.xml", "--encoding",
+        "GB2312", "&#x88FD;", "--view", "--view-rows", "--version", "warning", "Exit status",
+        "\n  3  ", "--dry-run"})
     EXPECT_NE(outcome.out.find(part), std::string::npos) << part;
+  // The mark of a dry run's response, as a script would look for it.
+  EXPECT_NE(outcome.out.find("\n    " + std::string(kDryRunMark) + "\n"), std::string::npos);
 }
 
 TEST_F(GatewayHostProgram, BadCommandLinePrintsUsageAndExits2) {
@@ -268,6 +272,38 @@ TEST_F(GatewayHostRun, TheViewShowsTheResponseAndTheXmlStaysAsItWas) {
                               folder_.Path("out/response-");
   EXPECT_EQ(CountOf(several.out, heading), 2u) << several.out;
   EXPECT_EQ(CountOf(several.out, "Status:   -1\n"), 2u) << several.out;
+}
+
+TEST_F(GatewayHostRun, DryRunRefusesAnOperatorWithoutTheConfirmStep) {
+  // Help offers no confirm step: the host could not keep such an operator
+  // from handing over, so nothing runs and nothing is written.
+  const Outcome outcome =
+      RunHostProgram(folder_, {"--library", Module(), "--operator", "Help", "--dry-run", "--output",
+                               folder_.Path("help.xml"), folder_.Path("request.xml")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err,
+            "gatewayhost: --dry-run: the operator Help offers no confirm step (IHandOver) through "
+            "which its hand-over could be abandoned, so no request was run; run it without "
+            "--dry-run\n");
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
+    EXPECT_NE(entry.path().filename().string().rfind("help.xml", 0), 0u) << entry.path();
+}
+
+TEST_F(GatewayHostRun, DryRunKeepsTheExitStatusOfAFailedResponse) {
+  // GetData fails in this root (its database has no tables): the response
+  // is a dry run's all the same, and the exit status still says it failed.
+  const Outcome outcome =
+      RunHostProgram(folder_, {"--library", Module(), "--dry-run", folder_.Path("request.xml")});
+  EXPECT_EQ(outcome.status, 3) << outcome.err;
+  EXPECT_NE(outcome.out.find("<Status>-1</Status></Service>\n" + std::string(kDryRunMark) + "\n"),
+            std::string::npos)
+      << outcome.out;
+  const std::string request = "gatewayhost: request '" + folder_.Path("request.xml") + "': ";
+  EXPECT_EQ(outcome.err.rfind(
+                request + "dry run: nothing was handed over\n" + request + "Status -1: ", 0),
+            0u)
+      << outcome.err;
 }
 
 TEST_F(GatewayHostRun, MisspelledRequestElementsAreWarnedAbout) {

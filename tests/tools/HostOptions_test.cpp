@@ -87,6 +87,17 @@ TEST(GatewayHostOptions, AcceptsGoodCommandLines) {
     cases.push_back(
         {{"--view", "--view-rows", "0", "--library", "P.so", "--output", "resp.xml", "a.xml"}, o});
   }
+  {
+    // A dry run writes wherever a run writes, standard output included.
+    HostOptions o = Options("P.so", {"a.xml"});
+    o.dry_run = true;
+    cases.push_back({{"--dry-run", "--library", "P.so", "a.xml"}, o});
+    o.requests = {"a.xml", "b.xml"};
+    o.output_dir = "out";
+    o.view = true;
+    cases.push_back(
+        {{"--library", "P.so", "--output-dir", "out", "--view", "--dry-run", "a.xml", "b.xml"}, o});
+  }
 
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -105,6 +116,7 @@ TEST(GatewayHostOptions, DefaultsToGetDataUtf8AndNoParameters) {
   EXPECT_FALSE(options.init_file);
   EXPECT_TRUE(options.output.empty());
   EXPECT_TRUE(options.output_dir.empty());
+  EXPECT_FALSE(options.dry_run);
 }
 
 TEST(GatewayHostOptions, VersionTakesAtMostTheLibrary) {
@@ -157,6 +169,7 @@ TEST(GatewayHostOptions, RefusesBadCommandLinesWithTheReason) {
        "whole number"},
       {{"--version", "a.xml"}, "--version takes no option but --library"},
       {{"--version", "--operator", "Help"}, "--version takes no option but --library"},
+      {{"--version", "--dry-run"}, "--version takes no option but --library"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
