@@ -112,15 +112,14 @@ class HandOverRoot {
     }
     const std::string command = std::string(kDemoGenerator) + " --root " + Root() + " --orders " +
                                 std::to_string(orders) + " --lines-per-order 5 --seed 1 --module " +
-                                GATEWAY_MODULE_PATH +
-                                (odbc.empty() ? "" : " --odbc '" + odbc + "'") + " >" +
-                                folder_.Path("generator.out") + " 2>&1";
+                                GATEWAY_MODULE_PATH + (odbc.empty() ? "" : " --odbc '" + odbc + "'") +
+                                " >" + folder_.Path("generator.out") + " 2>&1";
     generated_ = std::system(command.c_str()) == 0;
     const std::string provider =
-        driver == DriverKind::kSqlite ? "Provider=SQLite;Data Source=erp.db"
-        : driver == DriverKind::kPostgres
-            ? "Provider=MSDASQL;" + odbc
-            : gateway::testing_data::ConnectionStringFor(driver, Root() + "/erp.db");
+        driver == DriverKind::kSqlite     ? "Provider=SQLite;Data Source=erp.db"
+        : driver == DriverKind::kPostgres ? "Provider=MSDASQL;" + odbc
+                                          : gateway::testing_data::ConnectionStringFor(
+                                                driver, Root() + "/erp.db");
     WriteFile(Root() + "/GatewayConfig.ini",
               "[Options]\nKeepLog=0\n[Connection]\nProvider=" + provider + connection_extra + "\n");
     WriteFile(folder_.Path("narrow.xml"), Request(kNarrow));
