@@ -3,6 +3,7 @@
 #include "config/Clock.h"
 #include "config/DateTimeFormat.h"
 #include "config/GatewayPaths.h"
+#include "config/LogAppender.h"
 #include "config/Registry.h"
 
 namespace gateway {
@@ -13,12 +14,10 @@ namespace {
 // written at midnight lands in the file its own stamp names.
 bool AppendAlertLine(const std::string& base, std::string_view file_name, const std::string& stamp,
                      std::string_view text) {
-  const std::string dir = JoinPath(base, "Log");
-  ForceDirectories(dir);
   std::string line = "[" + stamp + "] ";
   line += text;
   line += '\n';
-  return AppendToFile(JoinPath(dir, file_name), line);
+  return AppendToLogFile(JoinPath(base, "Log"), file_name, line);
 }
 
 std::string PeriodPattern(std::string_view period) {

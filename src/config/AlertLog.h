@@ -1,7 +1,8 @@
 // The alert logs: per-name logs below the client path (every SQL statement the
 // data controller runs goes to one), and the generator alert log that receives
-// error reports. Each write opens the file, appends one line and closes it; a
-// failure is reported through the result and never thrown.
+// error reports. Each write appends one line at the file's end at once (see
+// LogAppender: a rotated or deleted log gets every later line in the file that
+// has its name); a failure is reported through the result and never thrown.
 #pragma once
 
 #include <string>

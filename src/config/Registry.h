@@ -12,7 +12,8 @@ namespace gateway {
 std::string GetRegistryFile();
 
 // "ClientPath", or "ServerPath" when that is empty. A missing file, section or
-// value reads as empty text.
+// value reads as empty text. The file is read again only when it has changed
+// (see Registry.cpp for the rule).
 std::string GetClientPath();
 
 }  // namespace gateway

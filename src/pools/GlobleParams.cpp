@@ -2,6 +2,7 @@
 
 #include "config/GatewayConfigU.h"
 #include "config/GatewayPaths.h"
+#include "config/LogAppender.h"
 #include "config/TraceLog.h"
 #include "data/DataController.h"
 #include "gateway/Exception.h"
@@ -97,6 +98,8 @@ void ShutdownLibrary() {
   SetTraceSwitchProvider(nullptr);
   SetRequestSettings(nullptr);
   Instance().reset();
+  // A library unloaded holds no log file open.
+  CloseLogFiles();
 }
 
 }  // namespace gateway

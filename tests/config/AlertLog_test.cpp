@@ -62,6 +62,44 @@ TEST_F(AlertLogTest, LinesAreAppended) {
             "[2024/01/05 15:07:09:045]  Query.SQL.Text :SELECT 1\r\n\n");
 }
 
+TEST_F(AlertLogTest, EveryLineAfterARotationGoesToTheFileOfTheName) {
+  SetClientPath(folder_.Path("client"));
+  const std::string log = folder_.Path("client/Log/Alert_ProgramList_20240105.log");
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "one", "D"));
+  // Each line is in the file as soon as the write returns.
+  EXPECT_EQ(testing::ReadFile(log), "[2024/01/05 15:07:09:045] one\n");
+  fs::rename(log, log + ".1");  // rotated away
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "two", "D"));
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "three", "D"));
+  EXPECT_EQ(testing::ReadFile(log + ".1"), "[2024/01/05 15:07:09:045] one\n");
+  EXPECT_EQ(testing::ReadFile(log),
+            "[2024/01/05 15:07:09:045] two\n[2024/01/05 15:07:09:045] three\n");
+  // Replaced by a file of another writer: appended to, not overwritten.
+  testing::WriteFile(log + ".new", "other\n");
+  fs::rename(log + ".new", log);
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "four", "D"));
+  EXPECT_EQ(testing::ReadFile(log), "other\n[2024/01/05 15:07:09:045] four\n");
+  // Truncated in place (copy and truncate): the next line starts the file.
+  fs::resize_file(log, 0);
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "five", "D"));
+  EXPECT_EQ(testing::ReadFile(log), "[2024/01/05 15:07:09:045] five\n");
+  // The whole folder removed: made again.
+  fs::remove_all(folder_.Path("client/Log"));
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "six", "D"));
+  EXPECT_EQ(testing::ReadFile(log), "[2024/01/05 15:07:09:045] six\n");
+}
+
+TEST_F(AlertLogTest, AChangedClientPathTakesEffectAtTheNextLine) {
+  SetClientPath(folder_.Path("one"));
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "a", "D"));
+  SetClientPath(folder_.Path("two"));  // same length: only the content differs
+  EXPECT_TRUE(WriteAlertLog("ProgramList", "b", "D"));
+  EXPECT_EQ(testing::ReadFile(folder_.Path("one/Log/Alert_ProgramList_20240105.log")),
+            "[2024/01/05 15:07:09:045] a\n");
+  EXPECT_EQ(testing::ReadFile(folder_.Path("two/Log/Alert_ProgramList_20240105.log")),
+            "[2024/01/05 15:07:09:045] b\n");
+}
+
 TEST_F(AlertLogTest, FailureIsReportedNotThrown) {
   SetClientPath(folder_.Path("client"));
   testing::WriteFile(folder_.Path("client/Log"), "a file where the folder should be");
