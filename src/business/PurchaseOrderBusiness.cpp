@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "business/HelpOperater.h"
 #include "data/DataController.h"
@@ -118,10 +119,17 @@ void TPurchaseOrderGetData::Finish() {
 void TPurchaseOrderGetData::MarkOrders() {
   DataSet& rows = *GetDataSet();
   TDataController& controller = *Business()->GetDataController();
+  // The lines of one order give the same statement: within the request's
+  // transaction a second run would change nothing, so each runs (and is
+  // logged) once.
+  std::unordered_set<std::string> marked;
   for (rows.First(); !rows.Eof(); rows.Next()) {
-    controller.ExecuteSQL(" UPDATE $$PURTC SET TC035='Y' WHERE TC001=" +
-                          QuotedLiteral(rows.FieldByName("TC001").AsString()) +
-                          " AND TC002=" + QuotedLiteral(rows.FieldByName("TC002").AsString()));
+    std::string statement = " UPDATE $$PURTC SET TC035='Y' WHERE TC001=" +
+                            QuotedLiteral(rows.FieldByName("TC001").AsString()) +
+                            " AND TC002=" + QuotedLiteral(rows.FieldByName("TC002").AsString());
+    if (marked.contains(statement)) continue;
+    controller.ExecuteSQL(statement);
+    marked.insert(std::move(statement));
   }
 }
 

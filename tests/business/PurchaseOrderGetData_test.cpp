@@ -193,6 +193,31 @@ TEST_P(PurchaseOrderGetDataTest, ReturnsTheRowsAndMarksWhatWasDeliveredOnce) {
       << second;
 }
 
+TEST_P(PurchaseOrderGetDataTest, EachOrderIsMarkedByOneStatementLoggedOnce) {
+  // Order 001 comes with two lines, order O'1 with one: two statements run.
+  const std::string response = Run(kUnmarkedOrders);
+  ASSERT_NE(response.find("<Status>0</Status>"), std::string::npos) << response;
+  std::string log;
+  for (const auto& entry : std::filesystem::directory_iterator(root_.Path("Log"))) {
+    log += testing::ReadFile(entry.path().string());
+  }
+  auto count = [&log](const std::string& text) {
+    size_t n = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(" Query.SQL.Text : UPDATE PURTC SET TC035='Y' WHERE TC001='3301' AND "
+                  "TC002='001'\n"),
+            1u)
+      << log;
+  EXPECT_EQ(count(" Query.SQL.Text : UPDATE PURTC SET TC035='Y' WHERE TC001='3301' AND "
+                  "TC002='O''1'\n"),
+            1u)
+      << log;
+  EXPECT_EQ(count(" Query.SQL.Text : UPDATE"), 2u) << log;
+  EXPECT_EQ(Marked(), "3301-001:Y 3301-O'1:Y 3302-003:N ");
+}
+
 TEST_P(PurchaseOrderGetDataTest, EveryBackendAnswersByteForByteTheSame) {
   // Text, fixed-width text, date-times, the computed label and the joined
   // master data; the expected response is one text for every backend.
@@ -209,6 +234,45 @@ TEST_P(PurchaseOrderGetDataTest, EveryBackendAnswersByteForByteTheSame) {
             "<Row Data=\"3301;001;0002;2024-01-05 09:30:00;S1;供应商一;人民币;1.应税内含;W1;note;N\"/>"
             "<Row Data=\"3301;O'1;0001;2024-01-06 00:00:00;S1;供应商一;人民币;2.应税外加;W1;x;N\"/>"
             "</DataSet></Data><Status>0</Status></Service>\n");
+}
+
+// The rows are written straight into the response; the response must be the
+// one the document of all sub-pools gives, which a handler on the data pool
+// still asks for.
+TEST_P(PurchaseOrderGetDataTest, TheRowsAreWrittenAsTheWholeDocumentWritesThem) {
+  const char request[] =
+      "<Service><Seperator>,</Seperator><DateFormat>yyyy-mm-dd hh:nn:ss</DateFormat>"
+      "<PropertyList>TC001,TC002,TD003,TC003,TC019,MA002,TC018C,TD004</PropertyList>"
+      "<OrderList>TC001,TC002,TD003</OrderList></Service>";
+  auto through_document = [this, &request] {
+    TBasePool* data = Operater().GetOutputPool()->Pools().Find("Data");
+    data->OnAfterGetXML = [](TBasePool&, std::string&) {};
+    const std::string response = Run(request);
+    data->OnAfterGetXML = nullptr;
+    return response;
+  };
+  const struct {
+    const char* name;
+    const char* update;
+    const char* expected_part;  // in the response
+  } cases[] = {
+      {"separators, markup, quotes, white space, Chinese, NULLs",
+       "update PURTC set TC019 = 'a,b <&> \"q\" it''s\t1\n2\r\n3 中文 ' where TC002 = '001';"
+       "update PURTC set TC003 = null, TC019 = null where TC002 = 'O''1'",
+       "<Row Data=\"3301,001,0001,2024-01-05 09:30:00,a&amp;stdd;b &lt;&amp;&gt; &quot;q&quot; "
+       "it's&#9;1&#10;2&#13;&#10;3 中文 ,供应商一,1.应税内含,\"/>"
+       "<Row Data=\"3301,001,0002,2024-01-05 09:30:00,a&amp;stdd;b &lt;&amp;&gt; &quot;q&quot; "
+       "it's&#9;1&#10;2&#13;&#10;3 中文 ,供应商一,1.应税内含,\"/>"
+       "<Row Data=\"3301,O'1,0001,1899-12-30 00:00:00,,供应商一,2.应税外加,\"/>"},
+      // A character XML does not allow: the document's answer, whatever it is.
+      {"a control character", "update PURTC set TC019 = 'bell\x07' where TC002 = '001'", ""},
+  };
+  for (const auto& c : cases) {
+    database_->Run(c.update);
+    const std::string direct = Run(request);
+    EXPECT_NE(direct.find(c.expected_part), std::string::npos) << c.name << "\n" << direct;
+    EXPECT_EQ(direct, through_document()) << c.name;
+  }
 }
 
 TEST_P(PurchaseOrderGetDataTest, BuildsTheOuterStatementAroundTheBaseStatement) {
