@@ -81,6 +81,15 @@ class TDataController {
                                   bool include_hidden, const std::string& node_name);
   static std::string DataSetToXML(DataSet& dataset, bool include_hidden,
                                   const std::string& node_name);
+  // The same text as DataSetToXML, appended to `out` row by row without
+  // building a document. False, with `out` as it was, when a value has no
+  // faithful written form (see AppendAttributeValue): DataSetToXML then
+  // gives what the document makes of it.
+  static bool AppendDataSetXML(std::string& out, DataSet& dataset,
+                               const std::vector<std::string>& fields, bool include_hidden,
+                               const std::string& node_name);
+  static bool AppendDataSetXML(std::string& out, DataSet& dataset, bool include_hidden,
+                               const std::string& node_name);
   // Appends the rows of row XML to a dataset; only the listed fields (every
   // field, without a list) take values.
   static void XMLToDataSet(DataSet& dataset, const std::vector<std::string>& fields,

@@ -10,6 +10,7 @@
 #include "gateway/Exception.h"
 #include "text/ListText.h"
 #include "text/TextCase.h"
+#include "text/XmlAttributeText.h"
 #include "text/XmlText.h"
 
 namespace gateway {
@@ -32,7 +33,12 @@ class SeparatedLine {
  public:
   explicit SeparatedLine(const TRequestSettings& params) : params_(params) {}
   void Add(const std::string& item) { params_.AppendEncodedItem(line_, item); }
-  std::string Take() { return line_.substr(std::min(params_.Seperator.size(), line_.size())); }
+  std::string Take() { return std::string(View()); }
+  std::string_view View() const {
+    return std::string_view(line_).substr(std::min(params_.Seperator.size(), line_.size()));
+  }
+  // Starts the next line, keeping the memory.
+  void Clear() { line_.clear(); }
 
  private:
   const TRequestSettings& params_;
@@ -57,20 +63,30 @@ Field* TDataController::FindFieldDeep(DataSet& dataset, const std::string& name)
   return nullptr;
 }
 
+namespace {
+
+// One slot per requested name; a name without a (visible) field keeps its
+// place with an empty name and empty values.
+std::vector<Field*> Slots(DataSet& dataset, const std::vector<std::string>& fields,
+                          bool include_hidden) {
+  std::vector<Field*> slots;
+  slots.reserve(fields.size());
+  for (const std::string& name : fields) {
+    Field* field = TDataController::FindFieldDeep(dataset, name);
+    slots.push_back(field != nullptr && (include_hidden || field->Visible()) ? field : nullptr);
+  }
+  return slots;
+}
+
+}  // namespace
+
 std::string TDataController::DataSetToXML(DataSet& dataset, const std::vector<std::string>& fields,
                                           bool include_hidden, const std::string& node_name) {
   if (node_name.empty()) throw Exception("The node name is invalid!", kInvalidNodeName);
   dataset.CheckBrowseMode();
   const TRequestSettings& params = RequestSettings();
 
-  // One slot per requested name; a name without a (visible) field keeps its
-  // place with an empty name and empty values.
-  std::vector<Field*> slots;
-  slots.reserve(fields.size());
-  for (const std::string& name : fields) {
-    Field* field = FindFieldDeep(dataset, name);
-    slots.push_back(field != nullptr && (include_hidden || field->Visible()) ? field : nullptr);
-  }
+  const std::vector<Field*> slots = Slots(dataset, fields, include_hidden);
 
   XmlDocument document = LoadNormalizedXml("<" + node_name + "/>");
   XmlNode root = document.DocumentElement();
@@ -96,6 +112,56 @@ std::string TDataController::DataSetToXML(DataSet& dataset, const std::vector<st
 std::string TDataController::DataSetToXML(DataSet& dataset, bool include_hidden,
                                           const std::string& node_name) {
   return DataSetToXML(dataset, AllFieldNames(dataset), include_hidden, node_name);
+}
+
+bool TDataController::AppendDataSetXML(std::string& out, DataSet& dataset,
+                                       const std::vector<std::string>& fields, bool include_hidden,
+                                       const std::string& node_name) {
+  if (node_name.empty()) throw Exception("The node name is invalid!", kInvalidNodeName);
+  // Other names are left to the document, which knows what it accepts.
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (!std::all_of(node_name.begin(), node_name.end(), letter)) return false;
+  dataset.CheckBrowseMode();
+  const TRequestSettings& params = RequestSettings();
+  const std::vector<Field*> slots = Slots(dataset, fields, include_hidden);
+  const std::size_t start = out.size();
+  auto give_up = [&out, start] {
+    out.resize(start);
+    return false;
+  };
+
+  out += '<';
+  out += node_name;
+  out += "><DataSet Field=\"";
+  SeparatedLine names(params);
+  for (const Field* field : slots) names.Add(field != nullptr ? field->FieldName() : std::string());
+  if (!AppendAttributeValue(out, names.View())) return give_up();
+  out += '"';
+  if (dataset.IsEmpty()) {
+    out += "/>";
+  } else {
+    out += '>';
+    SeparatedLine row(params);
+    for (dataset.First(); !dataset.Eof(); dataset.Next()) {
+      row.Clear();
+      for (const Field* field : slots) {
+        row.Add(field != nullptr ? FieldText(*field, params.DateFormat) : std::string());
+      }
+      out += "<Row Data=\"";
+      if (!AppendAttributeValue(out, row.View())) return give_up();
+      out += "\"/>";
+    }
+    out += "</DataSet>";
+  }
+  out += "</";
+  out += node_name;
+  out += '>';
+  return true;
+}
+
+bool TDataController::AppendDataSetXML(std::string& out, DataSet& dataset, bool include_hidden,
+                                       const std::string& node_name) {
+  return AppendDataSetXML(out, dataset, AllFieldNames(dataset), include_hidden, node_name);
 }
 
 namespace {

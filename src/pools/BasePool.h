@@ -30,6 +30,18 @@ class TBasePool : public IPool {
   // failure in any step leaves at once.
   void SetXML(const std::string& text) final;
 
+  // Whether the pool can write its part of a whole response itself
+  // (AppendResponseXML); the base cannot.
+  virtual bool CanAppendResponseXML() const { return false; }
+  // Appends what GetXML gives once a buffer pool has read the whole response
+  // back and written it again, without a document in between, so a large
+  // part is written once. False, with `out` unchanged, when some content has
+  // no faithful written form: the buffer pool then takes GetXML's way.
+  virtual bool AppendResponseXML(std::string& out) {
+    (void)out;
+    return false;
+  }
+
   // Empties the pool's content; never changes NodeName.
   virtual void Clear() {}
 

@@ -1,5 +1,6 @@
 #include "pools/DataPool.h"
 
+#include "config/TraceLog.h"
 #include "data/DataController.h"
 #include "data/DataSet.h"
 #include "pools/GlobleParams.h"
@@ -32,6 +33,19 @@ void TDataPool::ToXML(std::string& xml) {
   } else {
     xml = TDataController::DataSetToXML(*data_set_, false, kDataElement);
   }
+}
+
+bool TDataPool::CanAppendResponseXML() const {
+  return !UseTempTable && !OnGetXML && !OnBeforeGetXML && !OnAfterGetXML && !IsTraceEnabled();
+}
+
+bool TDataPool::AppendResponseXML(std::string& out) {
+  if (data_set_ == nullptr || !data_set_->Active()) return true;  // as ToXML: nothing
+  data_set_->CheckBrowseMode();
+  if (!field_list_.empty()) {
+    return TDataController::AppendDataSetXML(out, *data_set_, field_list_, false, kDataElement);
+  }
+  return TDataController::AppendDataSetXML(out, *data_set_, false, kDataElement);
 }
 
 void TDataPool::FromXML(const std::string& xml) {

@@ -35,6 +35,12 @@ class TDataPool : public TBasePool {
   bool UseTempTable = false;
   TTempTableOptions TempTableOptions;
 
+  // The rows are written straight into the response unless something wants
+  // to see or change this pool's own text (handlers, the trace log) or the
+  // temporary-table export is used.
+  bool CanAppendResponseXML() const override;
+  bool AppendResponseXML(std::string& out) override;
+
  protected:
   void ToXML(std::string& xml) override;
   void FromXML(const std::string& xml) override;

@@ -213,11 +213,23 @@ xmlDocPtr ParseHardened(std::string_view text) {
 
 // --- Serialising ----------------------------------------------------------
 
+// libxml2's own memory buffer (xmlBufferCreate) grows by exactly what each
+// chunk needs, copying everything written so far every time: the writing of
+// a large document took time growing with the square of its size. The text
+// goes into a string of our own instead, which grows geometrically.
+int AppendToString(void* context, const char* bytes, int length) {
+  try {
+    static_cast<std::string*>(context)->append(bytes, static_cast<std::size_t>(length));
+    return length;
+  } catch (...) {
+    return -1;
+  }
+}
+
 std::string Serialise(xmlDocPtr doc, xmlNodePtr node) {
-  std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
-  if (buffer == nullptr) throw std::bad_alloc();
+  std::string text;
   const int options = XML_SAVE_AS_XML | (node == nullptr ? 0 : XML_SAVE_NO_DECL);
-  xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), "UTF-8", options);
+  xmlSaveCtxtPtr save = xmlSaveToIO(AppendToString, nullptr, &text, "UTF-8", options);
   if (save == nullptr) throw std::bad_alloc();
   if (node == nullptr) {
     xmlSaveDoc(save, doc);
@@ -225,8 +237,7 @@ std::string Serialise(xmlDocPtr doc, xmlNodePtr node) {
     xmlSaveTree(save, node);
   }
   if (xmlSaveClose(save) < 0) throw Exception("The XML text could not be written!");
-  return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
-                     static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+  return text;
 }
 
 std::string DocumentXml(xmlDocPtr doc) {

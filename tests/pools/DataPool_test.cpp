@@ -48,6 +48,20 @@ TEST_F(DataPoolTest, WritesTheExactRowXml) {
             "</DataSet></Data>");
 }
 
+TEST_F(DataPoolTest, WritesItsPartOfAResponseAsItsOwnXml) {
+  ASSERT_TRUE(pool_.CanAppendResponseXML());
+  for (const std::vector<std::string>& fields :
+       {std::vector<std::string>{}, std::vector<std::string>{"TC019", "NOPE", "tc003"}}) {
+    pool_.SetFieldList(fields);
+    std::string out = "<Service>";
+    ASSERT_TRUE(pool_.AppendResponseXML(out));
+    EXPECT_EQ(out, "<Service>" + pool_.GetXML());
+  }
+  // Whoever watches the pool's own text gets it: the pool does not write itself.
+  pool_.OnAfterGetXML = [](TBasePool&, std::string&) {};
+  EXPECT_FALSE(pool_.CanAppendResponseXML());
+}
+
 TEST_F(DataPoolTest, AFieldListKeepsItsPositionsEvenForUnknownNames) {
   pool_.SetFieldList({"TC002", "NOPE", "tc001"});
   pool_.SetNodeName("Rows");  // the element stays "Data"
