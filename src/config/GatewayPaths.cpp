@@ -137,15 +137,20 @@ bool AppendToFile(const std::string& path, std::string_view bytes) {
   // the mode its administrator gave it.
   FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640));
   if (file.get() < 0) return false;
+  if (!WriteFully(file.get(), bytes)) return false;
+  return file.Close();
+}
+
+bool WriteFully(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
     }
     bytes.remove_prefix(static_cast<size_t>(written));
   }
-  return file.Close();
+  return true;
 }
 
 }  // namespace gateway

@@ -53,4 +53,8 @@ bool ForceDirectories(const std::string& dir);
 // umask; true when every byte was written and the file closed without error.
 bool AppendToFile(const std::string& path, std::string_view bytes);
 
+// Writes every byte to the descriptor, writing on after short writes and
+// interruptions; false on the first error.
+bool WriteFully(int fd, std::string_view bytes);
+
 }  // namespace gateway

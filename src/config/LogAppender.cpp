@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <map>
 #include <mutex>
 
@@ -39,18 +38,6 @@ struct OpenLogs {
 OpenLogs& Logs() {
   static OpenLogs logs;
   return logs;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
 }
 
 // Opens (creating) the file at `path` and learns which file it is.
@@ -92,7 +79,7 @@ bool AppendToLogFile(const std::string& dir, std::string_view name, std::string_
     if (!Open(path, log)) return false;
     found = logs.logs.emplace(path, log).first;
   }
-  if (WriteAll(found->second.fd, bytes)) return true;
+  if (WriteFully(found->second.fd, bytes)) return true;
   // A descriptor that failed is not trusted with the next line.
   ::close(found->second.fd);
   logs.logs.erase(found);
