@@ -94,8 +94,18 @@ bool FileExists(const std::string& path) {
 // honour SQL_ATTR_QUERY_TIMEOUT (the SQLite ODBC driver among them) are
 // stopped this way too; SQLCancel from another thread is ODBC's way to stop a
 // running statement.
+//
+// The thread sleeps until one deadline and is not woken for every statement:
+// arming only moves the deadline, and wakes the thread only when the new
+// deadline comes before the time it sleeps until (or it sleeps without one).
+// A thread that wakes at its time finds the later deadline of the statement
+// now running and sleeps on until then, so a statement is still cancelled
+// when its own deadline passes, and a run of short statements costs about
+// one wake-up per timeout instead of one each.
 class Watchdog {
  public:
+  using Clock = std::chrono::steady_clock;
+
   ~Watchdog() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -110,10 +120,10 @@ class Watchdog {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
     statement_ = statement;
-    deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+    deadline_ = Clock::now() + std::chrono::seconds(timeout_seconds);
     armed_ = true;
     fired_ = false;
-    wake_.notify_all();
+    if (deadline_ < sleeps_until_) wake_.notify_all();
   }
 
   // Returns true when the statement was cancelled.
@@ -129,17 +139,19 @@ class Watchdog {
   void Run() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stop_) {
-      if (!armed_) {
-        wake_.wait(lock);
-        continue;
-      }
-      if (std::chrono::steady_clock::now() >= deadline_) {
+      if (armed_ && Clock::now() >= deadline_) {
         SQLCancel(statement_);
         fired_ = true;
         armed_ = false;
         continue;
       }
-      wake_.wait_until(lock, deadline_);
+      if (armed_) {
+        sleeps_until_ = deadline_;
+        wake_.wait_until(lock, sleeps_until_);
+      } else {
+        sleeps_until_ = Clock::time_point::max();
+        wake_.wait(lock);
+      }
     }
   }
 
@@ -147,7 +159,10 @@ class Watchdog {
   std::condition_variable wake_;
   std::thread thread_;
   SQLHSTMT statement_ = SQL_NULL_HSTMT;
-  std::chrono::steady_clock::time_point deadline_;
+  Clock::time_point deadline_;
+  // When the thread wakes by itself; the latest possible time while it waits
+  // without a deadline (or has not started waiting yet).
+  Clock::time_point sleeps_until_ = Clock::time_point::max();
   bool armed_ = false;
   bool fired_ = false;
   bool stop_ = false;
