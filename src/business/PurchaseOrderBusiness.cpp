@@ -5,9 +5,11 @@
 #include <unordered_set>
 
 #include "business/HelpOperater.h"
+#include "business/OrderKeys.h"
 #include "data/DataController.h"
 #include "data/DataSet.h"
 #include "pools/DataPool.h"
+#include "pools/ListPools.h"
 #include "pools/TextPools.h"
 #include "text/TextCase.h"
 
@@ -60,6 +62,11 @@ void TPurchaseOrderGetData::BeforeExecute(bool& continue_execution) {
 }
 
 DataSet* TPurchaseOrderGetData::OpenDataSet(const std::string& statement) {
+  TBasePool* properties = nullptr;
+  if (GetInputPool()->Pools().TryFindOfClass<TGetDataPropertyListPool>("PropertyList",
+                                                                      properties)) {
+    CheckOrderKeysRequested(static_cast<TGetDataPropertyListPool*>(properties)->Strings);
+  }
   hand_over_.Begin();
   DataSet* rows = TGetDataOperater::OpenDataSet(statement);
   // Nothing to hand over: nothing to commit, and the lock goes at once.
@@ -83,6 +90,11 @@ void TPurchaseOrderGetData::Finish() {
   // host's read. If it cannot be produced, nothing is marked and the host
   // reads the reason instead of the rows.
   std::string response;
+  try {
+    CheckDeliveredKeys();
+  } catch (const std::exception& error) {
+    return FailHandOver(error.what());
+  }
   try {
     response = GetOutputPool()->GetXML();
     if (response.empty()) throw Exception("The response document is not well-formed XML");
@@ -114,6 +126,22 @@ void TPurchaseOrderGetData::Finish() {
     return FailHandOver("The rows were not read inside a hand-over, so no order was marked");
   }
   GetOutputPool()->KeepRenderedXML(std::move(response));
+}
+
+void TPurchaseOrderGetData::CheckDeliveredKeys() {
+  TBasePool* data = nullptr;
+  if (GetDataSet() == nullptr || !GetDataSet()->Active() ||
+      !GetOutputPool()->Pools().TryFindOfClass<TDataPool>("Data", data)) {
+    return;
+  }
+  TBasePool* properties = nullptr;
+  const std::vector<std::string> none;
+  CheckOrderKeysDelivered(
+      static_cast<TDataPool*>(data)->FieldList(),
+      GetInputPool()->Pools().TryFindOfClass<TGetDataPropertyListPool>("PropertyList", properties)
+          ? static_cast<TGetDataPropertyListPool*>(properties)->Strings
+          : none,
+      *GetDataSet());
 }
 
 void TPurchaseOrderGetData::MarkOrders() {

@@ -43,6 +43,8 @@ class TPurchaseOrderGetData : public TGetDataOperater {
   void Finish() override;
 
  private:
+  // The response must deliver the order keys the marking uses (OrderKeys.h).
+  void CheckDeliveredKeys();
   void MarkOrders();
   // Rolls back and makes the output report `reason` instead of the rows.
   void FailHandOver(const std::string& reason);

@@ -10,6 +10,7 @@
 #include "config/StoredPassword.h"
 #include "config/TraceLog.h"
 #include "data/ConnectionItems.h"
+#include "text/SqlTokens.h"
 #include "text/TextCase.h"
 
 namespace gateway {
@@ -111,7 +112,9 @@ std::string TDataController::ApplyDatabasePrefix(const std::string& sql) {
   if (sql.find("$$") == std::string::npos) return sql;
   const std::string prefix =
       Trim(Database).empty() ? std::string() : RequireConnection().DatabasePrefix(Database);
-  return ReplaceAll(sql, "$$", prefix);
+  // Only the marker of the statement's own text: "$$" inside a literal (a
+  // LIKE pattern, an order key) or a quoted name is data.
+  return ReplaceSqlPrefixMarker(sql, prefix);
 }
 
 void TDataController::SetQuerySQL(TMyAdoQuery& query, const std::string& sql) {

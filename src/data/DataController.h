@@ -105,7 +105,9 @@ class TDataController {
   void SetConnectionParam();
   void SetQuerySQL(TMyAdoQuery& query, const std::string& sql);
   int64_t CreateTempTable(const std::vector<Field*>& fields, const std::string& table_name);
-  // "$$" replaced by the factory database's prefix (nothing when Database is blank).
+  // Every "$$" marker of the statement (not one inside a literal, quoted name
+  // or comment) replaced by the factory database's prefix (nothing when
+  // Database is blank).
   std::string ApplyDatabasePrefix(const std::string& sql);
 
   TKvADOConnection* Connection() const { return connection_; }

@@ -276,7 +276,7 @@ TEST_P(PurchaseOrderGetDataTest, TheRowsAreWrittenAsTheWholeDocumentWritesThem) 
 }
 
 TEST_P(PurchaseOrderGetDataTest, BuildsTheOuterStatementAroundTheBaseStatement) {
-  Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC019</PropertyList>"
+  Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002,TC019</PropertyList>"
       "<Condition><Group><Property Name=\"TC001\" Type=\"EQUAL\" Value=\"a=1\"/></Group>"
       "</Condition><AgentOption>TC004='S1'</AgentOption><OrderList>TC002</OrderList></Service>");
   auto* query = dynamic_cast<TMyAdoQuery*>(
@@ -284,7 +284,7 @@ TEST_P(PurchaseOrderGetDataTest, BuildsTheOuterStatementAroundTheBaseStatement) 
   ASSERT_NE(query, nullptr);
   const std::string sql = query->SQLText();
   // TC019 is a text property: no DISTINCT.
-  EXPECT_EQ(sql.rfind("select  TC001,TC019 from ( SELECT PURTC.*,", 0), 0u) << sql;
+  EXPECT_EQ(sql.rfind("select  TC001,TC002,TC019 from ( SELECT PURTC.*,", 0), 0u) << sql;
   EXPECT_NE(sql.find("TD018='Y' \n) as Object where (((TC001 = 'a=1'))) and (TC004='S1') "
                      "order by TC002"),
             std::string::npos)
@@ -310,7 +310,8 @@ TEST_P(PurchaseOrderGetDataTest, WithoutPoolsEveryColumnAndTheDefaultRestriction
 
 TEST_P(PurchaseOrderGetDataTest, AStatementTheDatabaseRefusesIsReportedAndMarksNothing) {
   const std::string response =
-      Run("<Service><Seperator>,</Seperator><PropertyList>NOPE</PropertyList></Service>");
+      Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002,NOPE</PropertyList>"
+          "</Service>");
   EXPECT_NE(response.find("<Error>Cannot perform this operation on a closed dataset</Error>"
                           "<Status>-1</Status>"),
             std::string::npos)
@@ -358,6 +359,23 @@ TEST_P(PurchaseOrderRequestCheckTest, InjectedFragmentsAreRefusedBeforeAnythingR
       {"<AgentOption>TC004='S1'; update PURTC set TC035='Y'</AgentOption>", "AgentOption"},
       {"<AgentOption>TC004='S1' --</AgentOption>", "AgentOption"},
       {"<AgentOption>(TC004='S1'</AgentOption>", "AgentOption"},
+      // A quote inside a quoted name does not open a literal.
+      {"<AgentOption>exists(select 1 as [a']) ) union select name,substr(sql,1,60) from "
+       "sqlite_master --')</AgentOption>",
+       "AgentOption"},
+      {"<AgentOption>exists(select 1 as [a']) union select name, sql from sqlite_master "
+       "where ('1'='1</AgentOption>",
+       "AgentOption"},
+      {"<AgentOption>TC004 = \"a'\" union select name, sql from sqlite_master</AgentOption>",
+       "AgentOption"},
+      {"<AgentOption>TC004 = `a'` intersect select name, sql from sqlite_master</AgentOption>",
+       "AgentOption"},
+      {"<AgentOption>TC004 = 'S1' except select TC001, TC002 from $$PURTC</AgentOption>",
+       "AgentOption"},
+      {"<AgentOption>TC004=E'\\'' or 1=1 --'</AgentOption>", "AgentOption"},
+      {"<AgentOption>TC004=$a$'$a$ or 1=1 or '1'='1'</AgentOption>", "AgentOption"},
+      {"<PropertyList>TC001,TC002,[a']) from sqlite_master --</PropertyList>", "PropertyList"},
+      {"<OrderList>TC001,[a'] union select 1</OrderList>", "OrderList"},
   };
   for (const Case& c : cases) {
     const std::string response =
@@ -371,12 +389,12 @@ TEST_P(PurchaseOrderRequestCheckTest, InjectedFragmentsAreRefusedBeforeAnythingR
 
   // What a real request needs stays allowed.
   const std::string allowed =
-      Run("<Service><Seperator>|</Seperator><PropertyList>[TC001]|Object.TC002|"
+      Run("<Service><Seperator>|</Seperator><PropertyList>TC001|TC002|[TC004]|Object.TC005|"
           "SUBSTRING(TC003,1,4)</PropertyList><OrderList>TC001 DESC|TC002 asc</OrderList>"
           "<Condition><Group Type=\"OR\"><Property Name=\"TC001\" Type=\"IN\" Value=\"3301|3302\"/>"
           "<Property Name=\"TC002\" Type=\"not  like\" Value=\"x%\"/></Group></Condition>"
-          "<AgentOption>TC004 in (select MA001 from PURMA where MA002 &lt;&gt; 'a;b--')"
-          "</AgentOption></Service>");
+          "<AgentOption>TC004 in (select MA001 from PURMA where MA002 &lt;&gt; 'a;b--' "
+          "union select MA001 from PURMA where MA002 = '[x'']')</AgentOption></Service>");
   EXPECT_NE(allowed.find("<Status>0</Status>"), std::string::npos) << allowed;
   EXPECT_NE(allowed.find("<Row"), std::string::npos) << allowed;
   // A request refused after one with rows carries none of those rows.

@@ -489,5 +489,104 @@ INSTANTIATE_TEST_SUITE_P(Drivers, DryRunTest,
                            return gateway::testing_data::DriverName(param.param);
                          });
 
+// What a response delivers is exactly what is marked: a request that could
+// deliver rows without their true order keys, or whose fragments could leave
+// their place in the statement, is refused and marks nothing.
+class DeliveryTest : public HostFailureTest {
+ protected:
+  // A request of factory F01 with the given PropertyList and further elements.
+  static std::string RequestWith(const std::string& columns, const std::string& elements) {
+    std::string request = Request(columns);
+    request.insert(request.rfind("</Request>"), elements);
+    return request;
+  }
+  // Runs `request`, which must be refused with an Error holding `message`,
+  // no rows and nothing marked.
+  static void ExpectRefused(const HandOverRoot& root, const std::string& request,
+                            const std::string& message) {
+    SCOPED_TRACE(request);
+    WriteFile(root.Path("request.xml"), request);
+    const std::set<std::string> marked_before = root.Marked();
+    const std::string response = root.RunToEnd("request.xml", root.Path("refused.xml"), 3);
+    EXPECT_NE(response.find("<Error>"), std::string::npos) << response;
+    EXPECT_NE(response.find(message), std::string::npos) << response;
+    EXPECT_EQ(StatusOf(response), "-1") << response;
+    EXPECT_EQ(response.find("<Row"), std::string::npos) << response;
+    EXPECT_EQ(root.Marked(), marked_before);
+  }
+};
+
+TEST_F(DeliveryTest, ARequestThatCannotDeliverTheTrueOrderKeysIsRefused) {
+  const HandOverRoot root(40, DriverKind::kSqlite);
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  struct Case {
+    const char* columns;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"Object.TC001;Object.TC002;TD003", "order key TC001"},
+      {"TC001;TC002+3 AS TC002;TD003", "order key TC002"},
+      {"[TC001];TC002;TD003", "order key TC001"},
+      {"TC001;TD003", "order key TC002"},
+      {"TC001;TC001 AS TC002;TC002;TD003", "Another column of the response is named as the order "
+                                           "key TC002"},
+      {"TC001;TC001 tc002;TC002;TD003", "Another column of the response is named as the order key "
+                                        "TC002"},
+  };
+  for (const Case& c : cases) ExpectRefused(root, Request(c.columns), c.message);
+  root.ExpectTheNextRequestReturnsAll(marked_before);
+}
+
+TEST_F(DeliveryTest, AnAgentRestrictionStaysInsideItsParentheses) {
+  const HandOverRoot root(40, DriverKind::kSqlite);
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  for (const char* agent :
+       {"exists(select 1 as [a']) ) union select name,substr(sql,1,60) from sqlite_master --')",
+        "exists(select 1 as [a']) union select name, sql from sqlite_master where ('1'='1",
+        "TC004 = \"a'\" union select name, sql from sqlite_master"}) {
+    ExpectRefused(root,
+                  RequestWith("TC001;TC002", std::string("<AgentOption>") + agent + "</AgentOption>"),
+                  "The request's AgentOption");
+  }
+  // A restriction with a sub-query, a bracketed name and literals works, and
+  // hands over what it returns.
+  WriteFile(root.Path("agent.xml"),
+            RequestWith("TC001;TC002;TD003",
+                        "<AgentOption>TC004 in (select MA001 from $$PURMA where [MA001] &lt;&gt; "
+                        "'x'')' union select MA001 from $$PURMA where MA001 = '[a''')</AgentOption>"));
+  const std::string response = root.RunToEnd("agent.xml", root.Path("agent-response.xml"));
+  const std::set<std::string> returned = AsSet(OrdersOf(response));
+  EXPECT_FALSE(returned.empty()) << response;
+  std::set<std::string> expected = marked_before;
+  expected.insert(returned.begin(), returned.end());
+  EXPECT_EQ(root.Marked(), expected);
+}
+
+TEST_F(DeliveryTest, ThePrefixMarkerInsideALiteralIsData) {
+  const HandOverRoot root(40, DriverKind::kSqlite);
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  // Every order number now holds "$$", as a legacy numbering might.
+  gateway::testing_data::RunSqlite(root.Factory(),
+                                   "update PURTD set TD002 = 'A$$' || TD002;"
+                                   "update PURTC set TC002 = 'A$$' || TC002;");
+  const std::set<std::string> marked_before = root.Marked();
+  WriteFile(root.Path("dollars.xml"),
+            "<Request><Seperator>;</Seperator><Factory>F01</Factory>"
+            "<PropertyList>TC001;TC002;TD003</PropertyList><Condition Type=\"and\">"
+            "<Property Name=\"TC035\" Type=\"=\" Value=\"N\"/>"
+            "<Property Name=\"TC002\" Type=\"like\" Value=\"A$$%\"/></Condition></Request>");
+  const std::string response = root.RunToEnd("dollars.xml", root.Path("dollars-response.xml"));
+  const std::set<std::string> returned = AsSet(OrdersOf(response));
+  EXPECT_FALSE(returned.empty()) << response;
+  for (const std::string& order : returned) EXPECT_NE(order.find("-A$$"), std::string::npos);
+  std::set<std::string> expected = marked_before;
+  expected.insert(returned.begin(), returned.end());
+  EXPECT_EQ(root.Marked(), expected);
+  // Marked as delivered: no request returns them again.
+  EXPECT_TRUE(OrdersOf(root.RunToEnd("narrow.xml", root.Path("after.xml"))).empty());
+}
+
 }  // namespace
 }  // namespace gateway::host
