@@ -85,16 +85,17 @@ void TPurchaseOrderGetData::Finish() {
   TBasePool* status = nullptr;
   status_added_ = !GetOutputPool()->Pools().TryFindOfClass<TTextNodePool>("Status", status);
   TGetDataOperater::Finish();
-  // An order marked as handed over that the host never receives is lost, so
-  // the response is produced before anything is marked, and kept for the
-  // host's read. If it cannot be produced, nothing is marked and the host
-  // reads the reason instead of the rows.
-  std::string response;
+  // The marking names the orders by the keys the response delivers.
   try {
     CheckDeliveredKeys();
   } catch (const std::exception& error) {
     return FailHandOver(error.what());
   }
+  // An order marked as handed over that the host never receives is lost, so
+  // the response is produced before anything is marked, and kept for the
+  // host's read. If it cannot be produced, nothing is marked and the host
+  // reads the reason instead of the rows.
+  std::string response;
   try {
     response = GetOutputPool()->GetXML();
     if (response.empty()) throw Exception("The response document is not well-formed XML");
