@@ -5,6 +5,7 @@
 #include "business/BusinessObject.h"
 #include "business/RequestSafety.h"
 #include "config/ClassName.h"
+#include "config/FreedMemory.h"
 #include "config/ObjectBase.h"
 #include "config/TraceLog.h"
 #include "data/DataController.h"
@@ -173,7 +174,13 @@ void TGetDataOperater::PrepareDataSet() {
   // The previous request's result set has been read by now; closing it hands
   // its query back to the controller's pool instead of keeping every result
   // of the operator's life in memory.
-  if (data_set_ != nullptr) data_set_->Close();
+  if (data_set_ != nullptr) {
+    const bool large = data_set_->HeldBytes() >= kLargeRequestBytes;
+    data_set_->Close();
+    // What the last large request left (its rows, and the response the host
+    // has let go of by now) goes back to the system before the next result.
+    if (large) ReturnFreedMemory();
+  }
   data_set_ = nullptr;
   data_set_ = OpenDataSet(statement);
   for (int i = 0; i < consumed.Count(); ++i) input.Remove(consumed.Items(i));

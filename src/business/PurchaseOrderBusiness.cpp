@@ -6,6 +6,7 @@
 
 #include "business/HelpOperater.h"
 #include "business/OrderKeys.h"
+#include "config/FreedMemory.h"
 #include "data/DataController.h"
 #include "data/DataSet.h"
 #include "pools/DataPool.h"
@@ -126,7 +127,11 @@ void TPurchaseOrderGetData::Finish() {
     // Rows read outside a hand-over could be in another response as well.
     return FailHandOver("The rows were not read inside a hand-over, so no order was marked");
   }
+  const bool large = response.size() >= kLargeRequestBytes;
   GetOutputPool()->KeepRenderedXML(std::move(response));
+  // The request's working memory (the query's buffers, the rendering's frame)
+  // goes back to the system; what remains is the result and the response.
+  if (large) ReturnFreedMemory();
 }
 
 void TPurchaseOrderGetData::CheckDeliveredKeys() {
