@@ -75,7 +75,13 @@ void TDataSetGetDataOperaterBase::PrepareOutput() {
 
 void TDataSetGetDataOperaterBase::CheckDataSet() const {
   if (data_set_ == nullptr) throw Exception("The DataSet isnot assigned!", kDataSetNotAssigned);
-  if (!data_set_->Active()) throw Exception("Cannot perform this operation on a closed dataset");
+  if (data_set_->Active()) return;
+  // Callers match the text's beginning; what the database said follows it,
+  // so that a typo in a column name reads otherwise than a locked database.
+  std::string message = "Cannot perform this operation on a closed dataset";
+  const auto* query = dynamic_cast<const TMyAdoQuery*>(data_set_);
+  if (query != nullptr && !query->LastError().empty()) message += ": " + query->LastError();
+  throw Exception(message);
 }
 
 void TDataSetGetDataOperaterBase::AfterExecute() {

@@ -38,7 +38,8 @@ class TDataSetGetDataOperaterBase : public TGetDataOperaterBase {
   virtual void PrepareDataSet();
   // Binds the result set and the requested columns to the "Data" pool.
   virtual void PrepareOutput();
-  // Raises -9007 without a result set, and the data layer's error for a closed one.
+  // Raises -9007 without a result set; for a closed one, the data layer's error
+  // followed by what the database said.
   void CheckDataSet() const;
 
   DataSet* data_set_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include "business/HelpOperater.h"
 #include "business/OrderKeys.h"
+#include "business/UnwritableValue.h"
 #include "config/FreedMemory.h"
 #include "data/DataController.h"
 #include "data/DataSet.h"
@@ -101,8 +102,14 @@ void TPurchaseOrderGetData::Finish() {
     response = GetOutputPool()->GetXML();
     if (response.empty()) throw Exception("The response document is not well-formed XML");
   } catch (const std::exception& error) {
-    return FailHandOver(
-        std::string("The response could not be produced, so no order was marked: ") + error.what());
+    std::string reason = error.what();
+    TBasePool* data = nullptr;
+    if (GetDataSet() != nullptr && GetOutputPool()->Pools().TryFindOfClass<TDataPool>("Data", data)) {
+      const std::string value =
+          DescribeUnwritableValue(*GetDataSet(), static_cast<TDataPool*>(data)->FieldList());
+      if (!value.empty()) reason = value;
+    }
+    return FailHandOver("The response could not be produced, so no order was marked: " + reason);
   }
   if (hand_over_.Open()) {
     try {

@@ -38,6 +38,16 @@ std::size_t AllowedCharacterLength(std::string_view text) {
 
 }  // namespace
 
+std::size_t UnwritableCharacterOffset(std::string_view value) {
+  std::size_t i = 0;
+  while (i < value.size()) {
+    const std::size_t length = AllowedCharacterLength(value.substr(i));
+    if (length == 0) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
 bool AppendAttributeValue(std::string& out, std::string_view value) {
   const std::size_t start = out.size();
   std::size_t plain = 0;  // start of the run not yet copied

@@ -16,4 +16,8 @@ namespace gateway {
 // form, and the caller takes the DOM's way instead.
 bool AppendAttributeValue(std::string& out, std::string_view value);
 
+// The offset of the first character of `value` that XML cannot carry (as
+// above: not valid UTF-8, a control character, U+FFFE, U+FFFF), or npos.
+std::size_t UnwritableCharacterOffset(std::string_view value);
+
 }  // namespace gateway

@@ -588,5 +588,86 @@ TEST_F(DeliveryTest, ThePrefixMarkerInsideALiteralIsData) {
   EXPECT_TRUE(OrdersOf(root.RunToEnd("narrow.xml", root.Path("after.xml"))).empty());
 }
 
+TEST_F(DeliveryTest, AFailedStatementSaysWhatTheDatabaseSaid) {
+  const HandOverRoot root(40, DriverKind::kSqlite, ";Connect Timeout=1;Command Timeout=1");
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  // A column that does not exist.
+  ExpectRefused(root, Request("TC001;TC002;NOPE"),
+                "<Error>Cannot perform this operation on a closed dataset: ");
+  ExpectRefused(root, Request("TC001;TC002;NOPE"), "no such column: NOPE");
+  // A statement that runs longer than the command timeout.
+  ExpectRefused(root,
+                RequestWith("TC001;TC002", "<AgentOption>(select count(*) from $$PURTD a, $$PURTD b, "
+                                           "$$PURTD c, $$PURTD d) &gt; 0</AgentOption>"),
+                "command timeout of 1 seconds");
+  // The company database locked by another program: the message names that
+  // file, not the main one.
+  {
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(root.Factory().c_str(), &holder, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ExpectRefused(root, Request("TC001;TC002"),
+                  "the SQLite database file '" + root.Factory() + "' is locked by another");
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    const std::string response = ReadFile(root.Path("refused.xml"));
+    EXPECT_EQ(response.find("erp.db"), std::string::npos) << response;
+  }
+  // The company database file gone.
+  fs::rename(root.Factory(), root.Path("away.db"));
+  const std::string missing = root.RunToEnd("narrow.xml", root.Path("missing.xml"), 3);
+  fs::rename(root.Path("away.db"), root.Factory());
+  EXPECT_NE(missing.find("the file '" + root.Factory() + "' does not exist"), std::string::npos)
+      << missing;
+  EXPECT_EQ(StatusOf(missing), "-1");
+  EXPECT_EQ(root.Marked(), marked_before);
+  root.ExpectTheNextRequestReturnsAll(marked_before);
+}
+
+TEST_F(DeliveryTest, AValueAResponseCannotCarryNamesItsOrderAndColumn) {
+  const HandOverRoot root(40, DriverKind::kSqlite);
+  ASSERT_TRUE(root.Generated()) << ReadFile(root.Path("generator.out"));
+  const std::set<std::string> marked_before = root.Marked();
+  // The first line of the first order the request returns.
+  const std::string first_line =
+      "(select PURTD.rowid from PURTD join PURTC on TC001 = TD001 and TC002 = TD002"
+      " join PURMA on TC004 = MA001 where MA069 = 'Y' and TD018 = 'Y' and TC035 = 'N'"
+      " order by TD001, TD002, TD003 limit 1)";
+  const std::vector<std::string> order =
+      Column(root.Factory(), "select TD001 || '|' || TD002 || '|' || TD003 from PURTD where rowid = " +
+                                 first_line);
+  ASSERT_EQ(order.size(), 1u);
+  const std::string tc001 = order[0].substr(0, order[0].find('|'));
+  const std::string tc002 = order[0].substr(tc001.size() + 1, order[0].rfind('|') - tc001.size() - 1);
+  const std::string td003 = order[0].substr(order[0].rfind('|') + 1);
+  struct Case {
+    const char* name;
+    const char* value;  // SQL for the bad value of TD004
+    const char* what;
+  };
+  const Case cases[] = {
+      {"a control character", "'box' || char(1)", "a control character"},
+      // GB2312 bytes of a legacy code page, not UTF-8.
+      {"bytes that are not UTF-8", "cast(x'B2E2CAD4' as text)", "not UTF-8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gateway::testing_data::RunSqlite(root.Factory(), std::string("update PURTD set TD004 = ") +
+                                                          c.value + " where rowid = " + first_line);
+    ExpectRefused(root, Request("TC001;TC002;TD003;TD004"), c.what);
+    const std::string response = ReadFile(root.Path("refused.xml"));
+    for (const std::string& part :
+         {"TC001 '" + tc001 + "'", "TC002 '" + tc002 + "'", "TD003 '" + td003 + "'",
+          std::string("column TD004")}) {
+      EXPECT_NE(response.find(part), std::string::npos) << part << "\n" << response;
+    }
+  }
+  gateway::testing_data::RunSqlite(root.Factory(),
+                                   "update PURTD set TD004 = 'repaired' where rowid = " + first_line);
+  root.ExpectTheNextRequestReturnsAll(marked_before);
+}
+
 }  // namespace
 }  // namespace gateway::host

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstring>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "config/Errors.h"
 #include "data/ValueText.h"
@@ -86,6 +88,7 @@ class SqliteConnection final : public DriverConnection {
            "Cannot attach the company database file '" + file + "'");
       attached_.insert(key);
       attached_files_ += (attached_files_.empty() ? "'" : ", '") + file + "'";
+      schema_files_.emplace_back(database, file);
     }
     return SqliteSchemaPrefix(database);
   }
@@ -113,9 +116,14 @@ class SqliteConnection final : public DriverConnection {
                 std::to_string(timeout_seconds_) + " seconds and was interrupted (" +
                 Description() + ")";
     } else if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
-      // A lock on any attached database counts too: name them all.
-      message = what + ": the " + Description() +
-                (attached_files_.empty() ? "" : " (or its attached " + attached_files_ + ")") +
+      const std::string locked = LockedFiles();
+      // A lock on any attached database counts too: when the lock is gone by
+      // now, name them all.
+      message = what + ": " +
+                (!locked.empty()
+                     ? "the SQLite database file " + locked
+                     : "the " + Description() +
+                           (attached_files_.empty() ? "" : " (or its attached " + attached_files_ + ")")) +
                 " is locked by another connection and stayed locked for the connection "
                 "timeout of " +
                 std::to_string(connect_timeout_) + " seconds";
@@ -136,6 +144,30 @@ class SqliteConnection final : public DriverConnection {
     return 0;
   }
 
+  // The database files ('a.db', 'b.db') another connection holds a write
+  // lock on, of the main one and the attached ones: each is tried with a
+  // write transaction of a connection of its own that gives up at once. A
+  // file this connection is writing itself is not tried.
+  std::string LockedFiles() const {
+    std::vector<std::pair<std::string, std::string>> files{{"main", file_}};
+    files.insert(files.end(), schema_files_.begin(), schema_files_.end());
+    std::string locked;
+    for (const auto& [schema, file] : files) {
+      if (sqlite3_txn_state(db_, schema.c_str()) == SQLITE_TXN_WRITE || !FileExists(file)) continue;
+      sqlite3* probe = nullptr;
+      if (sqlite3_open_v2(file.c_str(), &probe, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        const int rc = sqlite3_exec(probe, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if ((rc & 0xff) == SQLITE_BUSY) {
+          locked += (locked.empty() ? "'" : " and '") + file + "'";
+        } else if (rc == SQLITE_OK) {
+          sqlite3_exec(probe, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+      }
+      sqlite3_close_v2(probe);
+    }
+    return locked;
+  }
+
   void Exec(const std::string& sql, const std::string& what) {
     char* error = nullptr;
     const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
@@ -151,6 +183,7 @@ class SqliteConnection final : public DriverConnection {
   bool timed_out_ = false;
   std::set<std::string> attached_;
   std::string attached_files_;  // for messages: 'a.db', 'b.db'
+  std::vector<std::pair<std::string, std::string>> schema_files_;  // attached: schema, file
 };
 
 class SqliteStatement final : public DriverStatement {
