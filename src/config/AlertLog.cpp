@@ -10,14 +10,20 @@ namespace gateway {
 
 namespace {
 
-// One reading of the clock serves both the file name and the line, so a line
-// written at midnight lands in the file its own stamp names.
-bool AppendAlertLine(const std::string& base, std::string_view file_name, const std::string& stamp,
-                     std::string_view text) {
-  std::string line = "[" + stamp + "] ";
-  line += text;
-  line += '\n';
-  return AppendToLogFile(JoinPath(base, "Log"), file_name, line);
+// One reading of the clock serves the file name and the lines, so a line
+// written at midnight lands in the file its own stamp names. The lines go
+// out in one write: an entry's lines stay together in the file.
+bool AppendAlertLines(const std::string& base, std::string_view file_name,
+                      const std::string& stamp, std::initializer_list<std::string_view> texts) {
+  std::string lines;
+  for (const std::string_view text : texts) {
+    lines += '[';
+    lines += stamp;
+    lines += "] ";
+    lines += text;
+    lines += '\n';
+  }
+  return AppendToLogFile(JoinPath(base, "Log"), file_name, lines);
 }
 
 std::string PeriodPattern(std::string_view period) {
@@ -29,6 +35,11 @@ std::string PeriodPattern(std::string_view period) {
 }  // namespace
 
 bool WriteAlertLog(std::string_view name, std::string_view text, std::string_view period) {
+  return WriteAlertLog(name, std::initializer_list<std::string_view>{text}, period);
+}
+
+bool WriteAlertLog(std::string_view name, std::initializer_list<std::string_view> texts,
+                   std::string_view period) {
   try {
     if (name.find('/') != std::string_view::npos) return false;
     std::string base = GetClientPath();
@@ -38,7 +49,8 @@ bool WriteAlertLog(std::string_view name, std::string_view text, std::string_vie
     std::string file_name =
         "Alert_" + std::string(name) + "_" + FormatDateTime(PeriodPattern(period), now);
     if (name.find('.') == std::string_view::npos) file_name += ".log";
-    return AppendAlertLine(base, file_name, FormatDateTime("yyyy/mm/dd hh:nn:ss:zzz", now), text);
+    return AppendAlertLines(base, file_name, FormatDateTime("yyyy/mm/dd hh:nn:ss:zzz", now),
+                            texts);
   } catch (...) {
     return false;
   }
@@ -49,7 +61,7 @@ bool WriteGeneratorAlert(std::string_view text) {
     const DateTime now = LocalNow();
     const std::string file_name =
         "Alert_OrvexGenerator_" + FormatDateTime("yyyymmdd", now) + ".log";
-    return AppendAlertLine(GetAlertBasePath(), file_name, FormatDateTime("ddddd tt", now), text);
+    return AppendAlertLines(GetAlertBasePath(), file_name, FormatDateTime("ddddd tt", now), {text});
   } catch (...) {
     return false;
   }

@@ -5,6 +5,7 @@
 // has its name); a failure is reported through the result and never thrown.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ namespace gateway {
 // line could not be written, or when the name holds a "/" (it would lead the
 // file out of the log directory).
 bool WriteAlertLog(std::string_view name, std::string_view text, std::string_view period);
+// One line per text, all with the stamp of one reading of the clock, appended
+// in one write, so that the lines of one entry stay together.
+bool WriteAlertLog(std::string_view name, std::initializer_list<std::string_view> texts,
+                   std::string_view period);
 
 // Appends "[" + short date + " " + long time + "] " + text + "\n" to
 // BASE/Log/Alert_OrvexGenerator_yyyymmdd.log, BASE being GetAlertBasePath().

@@ -121,8 +121,10 @@ void TDataController::SetQuerySQL(TMyAdoQuery& query, const std::string& sql) {
   query.SetLastError("");
   try {
     query.SetSQL(ApplyDatabasePrefix(sql));
-    WriteAlertLog("ProgramList", " Database :" + Database, "D");
-    WriteAlertLog("ProgramList", " Query.SQL.Text :" + query.SQLText(), "D");
+    // Both lines of a statement in one write, together even when other
+    // processes log to the same file.
+    WriteAlertLog("ProgramList", {" Database :" + Database, " Query.SQL.Text :" + query.SQLText()},
+                  "D");
   } catch (const std::exception& error) {
     // A text that could not be set must not leave the previous statement in
     // place, where the next run would repeat it.

@@ -62,6 +62,14 @@ TEST_F(AlertLogTest, LinesAreAppended) {
             "[2024/01/05 15:07:09:045]  Query.SQL.Text :SELECT 1\r\n\n");
 }
 
+TEST_F(AlertLogTest, TheLinesOfOneEntryShareTheStampAndStayTogether) {
+  SetClientPath(folder_.Path("client"));
+  EXPECT_TRUE(WriteAlertLog("ProgramList", {" Database :ERP", " Query.SQL.Text :SELECT 1\n"}, "D"));
+  EXPECT_EQ(testing::ReadFile(folder_.Path("client/Log/Alert_ProgramList_20240105.log")),
+            "[2024/01/05 15:07:09:045]  Database :ERP\n"
+            "[2024/01/05 15:07:09:045]  Query.SQL.Text :SELECT 1\n\n");
+}
+
 TEST_F(AlertLogTest, EveryLineAfterARotationGoesToTheFileOfTheName) {
   SetClientPath(folder_.Path("client"));
   const std::string log = folder_.Path("client/Log/Alert_ProgramList_20240105.log");
