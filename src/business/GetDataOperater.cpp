@@ -5,6 +5,7 @@
 #include "business/BusinessObject.h"
 #include "business/RequestSafety.h"
 #include "config/ClassName.h"
+#include "config/Errors.h"
 #include "config/FreedMemory.h"
 #include "config/ObjectBase.h"
 #include "config/TraceLog.h"
@@ -48,6 +49,9 @@ TDataSetGetDataOperaterBase::TDataSetGetDataOperaterBase(TBusinessBase* business
 
 void TDataSetGetDataOperaterBase::BeforeExecute(bool& continue_execution) {
   TGetDataOperaterBase::BeforeExecute(continue_execution);
+  // A request that could not be read runs nothing: its failure is the answer.
+  const std::string& refusal = GetInputPool()->Refusal();
+  if (!refusal.empty()) throw ERequestRefused(refusal);
 }
 
 void TDataSetGetDataOperaterBase::DoExecute() {

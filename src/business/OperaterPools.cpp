@@ -3,6 +3,7 @@
 #include "business/BaseOperater.h"
 #include "business/GetDataOperater.h"
 #include "business/RequestSpelling.h"
+#include "config/Errors.h"
 #include "pools/ConditionPools.h"
 #include "pools/DataPool.h"
 #include "pools/GlobleParams.h"
@@ -16,9 +17,23 @@ TOperateError& TBaseOperaterPool::GetError() { return operater_.Error(); }
 
 void TInputPool::FromXML(const std::string& xml) {
   Operater().NewRequest();
-  GlobleParams().SetXML(xml);
-  const XmlDocument document = LoadNormalizedXml(xml);
+  refusal_.clear();
+  XmlDocument document;
+  std::string parse_error;
+  document.LoadXml(NormalizeXmlHeader(xml), &parse_error);
   const XmlNode root = document.DocumentElement();
+  // Text that is not XML says nothing about what is wanted: running it as a
+  // request without conditions would hand over every order.
+  if (root.IsNull() && !xml.empty()) {
+    refusal_ = "The request is not well-formed XML (" + parse_error + "), so it was not run";
+  }
+  try {
+    // Settings of this request alone, also when it cannot be read.
+    GlobleParams().ReadRequest(root);
+  } catch (const ERequestRefused& refused) {
+    if (refusal_.empty()) refusal_ = refused.Message();
+    return;
+  }
   if (root.IsNull()) return;
   WarnAboutMisspelledElements(root);
 

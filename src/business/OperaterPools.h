@@ -29,10 +29,20 @@ class TInputPool : public TBaseOperaterPool {
  public:
   using TBaseOperaterPool::TBaseOperaterPool;
 
+  // Why the last request must not run (a text that is not XML, a factory the
+  // company table does not hold); empty when it may. An operator that reads
+  // its request raises it instead of running.
+  const std::string& Refusal() const { return refusal_; }
+
  protected:
   // The global parameters read the request first; then every element of the
   // request without a sub-pool gets one, and every sub-pool reads its element.
+  // A request that cannot be read leaves the pools empty and says why in
+  // Refusal; an empty text is a request without elements.
   void FromXML(const std::string& xml) override;
+
+ private:
+  std::string refusal_;
 };
 
 class TOutputPool : public TBaseOperaterPool {

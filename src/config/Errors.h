@@ -1,7 +1,7 @@
 // The library's exception kinds beyond the plain gateway::Exception: failures
 // of the database engine, of an operating-system call and of file input or
-// output. Error reports tell these kinds apart; everything else is a plain
-// gateway::Exception or a class derived from it.
+// output, and a refused request. Error reports tell these kinds apart;
+// everything else is a plain gateway::Exception or a class derived from it.
 #pragma once
 
 #include <string>
@@ -28,6 +28,15 @@ class EDatabaseError : public Exception {
 
  private:
   std::vector<DatabaseErrorEntry> entries_;
+};
+
+// A request the library will not run: text that is not XML, a request larger
+// than the configured limits, a factory the company table does not know. The
+// message says which and why; the operator reports it as its Error and runs
+// nothing.
+class ERequestRefused : public Exception {
+ public:
+  using Exception::Exception;
 };
 
 // A list index outside the list (pool lists, property lists).

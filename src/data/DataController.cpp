@@ -175,14 +175,22 @@ void TDataController::BeginHandOver() {
   connection.BeginHandOver(connection.DatabasePrefix(Database));
 }
 
-std::string TDataController::LookupText(const std::string& sql, const std::string& field) {
+TDataController::TLookup TDataController::LookupText(const std::string& sql,
+                                                    const std::string& field) {
   TMyAdoQuery* query = QueryData(sql);
-  if (!query->Active()) return std::string();
+  TLookup lookup;
+  if (!query->Active()) {
+    lookup.Failure = query->LastError();
+    return lookup;
+  }
   struct CloseQuery {
     TMyAdoQuery& query;
     ~CloseQuery() { query.Close(); }
   } close{*query};
-  return query->Eof() ? std::string() : query->FieldByName(field).AsString();
+  if (query->Eof()) return lookup;
+  lookup.Found = true;
+  lookup.Text = query->FieldByName(field).AsString();
+  return lookup;
 }
 
 }  // namespace gateway

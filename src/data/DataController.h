@@ -63,9 +63,16 @@ class TDataController {
   // attaches only outside a transaction and locks every attached database
   // when it begins one. The connection's CommitTrans or RollbackTrans ends it.
   void BeginHandOver();
-  // The text of `field` on the first row of `sql`'s result; empty when the
-  // query fails or has no row. The query goes back to the pool.
-  std::string LookupText(const std::string& sql, const std::string& field);
+  // What a lookup found: the text of the field on the first row when there is
+  // a row; why the statement failed when it did.
+  struct TLookup {
+    bool Found = false;
+    std::string Text;
+    std::string Failure;
+  };
+  // The text of `field` on the first row of `sql`'s result. The query goes
+  // back to the pool.
+  TLookup LookupText(const std::string& sql, const std::string& field);
 
   // The distinct rows of a dataset's `fields`, copied into a temporary table
   // on the server and selected from there (inside a transaction that is always

@@ -1,5 +1,8 @@
 #include "pools/GlobleParams.h"
 
+#include <optional>
+
+#include "config/Errors.h"
 #include "config/GatewayConfigU.h"
 #include "config/GatewayPaths.h"
 #include "config/LogAppender.h"
@@ -34,10 +37,13 @@ void TGlobleParams::CreateDataController() { data_controller_ = std::make_unique
 void TGlobleParams::ToXML(std::string& xml) { xml.clear(); }
 
 void TGlobleParams::FromXML(const std::string& xml) {
-  const XmlDocument document = LoadNormalizedXml(xml);
-  const XmlNode root = document.DocumentElement();
-  if (root.IsNull()) return;
-  // A value the request leaves out is cleared: every request states its own.
+  ReadRequest(LoadNormalizedXml(xml).DocumentElement());
+}
+
+void TGlobleParams::ReadRequest(const XmlNode& root) {
+  // A value the request leaves out is cleared: every request states its own,
+  // and a text that is not XML states none (GetChildText of a null node is
+  // empty), so no setting of an earlier request is ever used for it.
   ObjectID = GetChildText(root, "ObjectID");
   DateFormat = GetChildText(root, "DateFormat");
   Seperator = GetChildText(root, "Seperator");
@@ -45,7 +51,7 @@ void TGlobleParams::FromXML(const std::string& xml) {
   User = GetChildText(root, "User");
   Origin = GetChildText(root, "Origin");
   SetFactory(GetChildText(root, "Factory"));
-  if (const auto auto_trunc = root.Attribute("AutoTrunc")) {
+  if (const auto auto_trunc = root.IsNull() ? std::nullopt : root.Attribute("AutoTrunc")) {
     AutoTrunc = *auto_trunc == "Y";
   } else {
     AutoTrunc = GatewayConfig().AutoTrunc;
@@ -65,8 +71,9 @@ void TGlobleParams::SetFactory(const std::string& code) {
   // and must not be able to end the literal.
   const std::string sql =
       "select MB003 from KVTMB where MB001='" + ReplaceAll(code, "'", "''") + "'";
+  TDataController::TLookup lookup;
   try {
-    controller.Database = controller.LookupText(sql, "MB003");
+    lookup = controller.LookupText(sql, "MB003");
   } catch (...) {
     // The database could not be reached. Neither the previous factory's
     // database nor the new code may stay: a later request with the same code
@@ -75,6 +82,20 @@ void TGlobleParams::SetFactory(const std::string& code) {
     controller.Database.clear();
     throw;
   }
+  if (!lookup.Found) {
+    // Without its database the request would run in the connection's own
+    // database and hand over that company's orders.
+    Factory.clear();
+    controller.Database.clear();
+    if (!lookup.Failure.empty()) {
+      throw ERequestRefused("The factory [" + code +
+                            "] cannot be looked up in the company table KVTMB: " + lookup.Failure);
+    }
+    throw ERequestRefused("The factory [" + code +
+                          "] is not in the company table KVTMB, so there is no database to "
+                          "run the request in");
+  }
+  controller.Database = lookup.Text;
 }
 
 TGlobleParams& GlobleParams() {

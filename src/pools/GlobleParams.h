@@ -9,6 +9,7 @@
 
 #include "config/RequestSettings.h"
 #include "pools/BasePool.h"
+#include "text/XmlDom.h"
 
 namespace gateway {
 
@@ -29,10 +30,20 @@ class TGlobleParams : public TBasePool, public TRequestSettings {
   void CreateDataController();
 
   // Selects the factory and looks up its database in the company table; runs
-  // only when the code differs from the current one. When the database cannot
-  // be reached the failure propagates and both Factory and the controller's
-  // Database are cleared, so the next request looks the code up again.
+  // only when the code differs from the current one. A blank code selects the
+  // connection's own database. A code the company table does not hold (or
+  // that cannot be looked up) raises ERequestRefused naming it; when the
+  // database cannot be reached the failure propagates. Either way both
+  // Factory and the controller's Database are cleared, so that nothing runs
+  // in another factory's database and the next request looks the code up
+  // again.
   void SetFactory(const std::string& code);
+
+  // Takes the request-wide settings of one request from its root element.
+  // Every value comes from this request alone: one it leaves out is cleared,
+  // and a null root (an empty request) reads as a request without any.
+  // Raises what SetFactory raises.
+  void ReadRequest(const XmlNode& root);
 
   bool IgnoreError = true;
   std::string User;

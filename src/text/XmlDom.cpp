@@ -185,9 +185,26 @@ void DropWhitespaceBetweenElements(xmlNodePtr root) {
 // expand again on every text read, and libxml2's amplification checks (left
 // on: no XML_PARSE_HUGE) stop exponential or quadratic expansion with a
 // fatal error, which leaves the document empty.
-xmlDocPtr ParseHardened(std::string_view text) {
+// What the parser reported about a text it could not read: the first error,
+// with its line ("line 3: Opening and ending tag mismatch: a line 1 and b").
+std::string ParseErrorOf(xmlParserCtxtPtr ctxt) {
+  const xmlError* error = xmlCtxtGetLastError(ctxt);
+  if (error == nullptr || error->message == nullptr) return "the text is not well-formed XML";
+  std::string message = Trim(error->message);
+  if (error->line > 0) message = "line " + std::to_string(error->line) + ": " + message;
+  return message;
+}
+
+xmlDocPtr ParseHardened(std::string_view text, std::string* reason) {
   InitLibxml();
-  if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
+  if (text.empty()) {
+    if (reason != nullptr) *reason = "the text is empty";
+    return nullptr;
+  }
+  if (text.size() > static_cast<std::size_t>(INT_MAX)) {
+    if (reason != nullptr) *reason = "the text is too long for the XML parser";
+    return nullptr;
+  }
   std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(),
                                                                     xmlFreeParserCtxt);
   if (ctxt == nullptr) throw std::bad_alloc();
@@ -201,8 +218,8 @@ xmlDocPtr ParseHardened(std::string_view text) {
                       XML_PARSE_IGNORE_ENC;
   xmlDocPtr doc = xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), nullptr,
                                     "UTF-8", options);
-  if (doc == nullptr) return nullptr;
-  if (!ctxt->wellFormed) {
+  if (doc == nullptr || !ctxt->wellFormed) {
+    if (reason != nullptr) *reason = ParseErrorOf(ctxt.get());
     xmlFreeDoc(doc);
     return nullptr;
   }
@@ -548,8 +565,8 @@ XmlNode XmlNode::RemoveChild(const XmlNode& child) const {
 
 XmlDocument::XmlDocument() : holder_(std::make_shared<DocumentHolder>(NewEmptyDoc())) {}
 
-bool XmlDocument::LoadXml(std::string_view text) {
-  xmlDocPtr doc = ParseHardened(text);
+bool XmlDocument::LoadXml(std::string_view text, std::string* reason) {
+  xmlDocPtr doc = ParseHardened(text, reason);
   const bool parsed = doc != nullptr;
   if (!parsed) doc = NewEmptyDoc();
   holder_ = std::make_shared<DocumentHolder>(doc);

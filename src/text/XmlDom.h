@@ -105,8 +105,10 @@ class XmlDocument {
   // Replaces this handle's document by one parsed from UTF-8 text (parsed as
   // UTF-8 whatever its declaration says). Returns whether the text parsed; if
   // not, the document is empty. Never raises for bad text. Nodes and other
-  // handles of the previous document keep that document, unchanged.
-  bool LoadXml(std::string_view text);
+  // handles of the previous document keep that document, unchanged. When the
+  // text does not parse and `reason` is given, it receives the parser's first
+  // error with its line.
+  bool LoadXml(std::string_view text, std::string* reason = nullptr);
 
   // The document element, or a null handle in an empty document.
   XmlNode DocumentElement() const;

@@ -445,6 +445,54 @@ TEST_P(PurchaseOrderGetDataTest, AFactoryReadsAndMarksItsOwnDatabase) {
   factory->Close();
 }
 
+TEST_P(PurchaseOrderGetDataTest, ARequestThatCannotBeReadOrNamesNoKnownFactoryRunsNothing) {
+  database_->Run(
+      "create table KVTMB (MB001 varchar(10), MB002 varchar(40), MB003 "
+      "varchar(40)); insert into KVTMB values ('F01', '一厂', 'FAC1');");
+  FillErpDatabase(Company("FAC1"), "3401");
+  // A request in factory F01 that returns (and marks) nothing.
+  const std::string kNothingOfF01 =
+      "<Service><Seperator>,</Seperator><Factory>F01</Factory><Condition><Group>"
+      "<Property Name=\"TC001\" Type=\"EQUAL\" Value=\"none\"/></Group></Condition></Service>";
+  struct Case {
+    std::string request;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"hello", "The request is not well-formed XML (line 1: Start tag expected"},
+      {"<Service><Seperator>,</Seperator><Factory>F01</Fac",
+       "The request is not well-formed XML (line 1: "},
+      {" \n", "The request is not well-formed XML (line 2: "},
+      {"<Service><Factory>F99</Factory></Service>", "The factory [F99] is not in the company table"},
+      // These databases compare the code as written.
+      {"<Service><Factory>f01</Factory></Service>", "The factory [f01] is not in the company table"},
+  };
+  for (const Case& c : cases) {
+    // A factory request first: nothing of it may carry over to the next.
+    Run(kNothingOfF01);
+    const std::string response = Run(c.request);
+    EXPECT_NE(response.find("<Error>" + c.error), std::string::npos) << c.request << "\n" << response;
+    EXPECT_NE(response.find("<Status>-1</Status>"), std::string::npos) << c.request;
+    EXPECT_EQ(response.find("<Row"), std::string::npos) << c.request;
+    EXPECT_EQ(GlobleParams().Seperator, "") << c.request;
+  }
+  EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:N 3302-003:N ");
+  Run(kNothingOfF01);  // the factory's database again, to count its marks
+  TMyAdoQuery* marked = GlobleParams().DataController()->QueryData(
+      "select count(*) from $$PURTC where TC035 = 'Y'");
+  ASSERT_TRUE(marked->Active()) << marked->LastError();
+  EXPECT_EQ(marked->Fields(0).AsInteger(), 0);
+  marked->Close();
+
+  // An empty text given through the interface is a request without
+  // elements: the connection's own database, every column, no separator.
+  Run("<Service><Seperator>;</Seperator><Factory>F01</Factory></Service>");
+  const std::string empty = Run("");
+  EXPECT_NE(empty.find("<DataSet Field=\"TC001TC002TC019\">"), std::string::npos) << empty;
+  EXPECT_NE(empty.find("<Status>0</Status>"), std::string::npos) << empty;
+  EXPECT_EQ(Marked(), "3301-001:Y 3301-O'1:Y 3302-003:N ");
+}
+
 // Cases that work on the SQLite database file itself (triggers, a second
 // connection that reads only what was committed), through the SQLite driver.
 class PurchaseOrderOnFileTest : public PurchaseOrderGetDataTest {};

@@ -81,10 +81,13 @@ TEST_F(GlobleParamsTest, EveryRequestStatesAllValuesAndAbsentOnesAreCleared) {
   Request("");
   EXPECT_FALSE(params.IgnoreError);
 
-  // Text without a root element changes nothing.
-  Request("<Seperator>,</Seperator>");
+  // Text without a root element states no value: nothing of the request
+  // before it stays.
+  Request("<Seperator>,</Seperator><DateFormat>yyyy</DateFormat><IgnoreError>Y</IgnoreError>");
   params.SetXML("not xml");
-  EXPECT_EQ(params.Seperator, ",");
+  EXPECT_EQ(params.Seperator, "");
+  EXPECT_EQ(params.DateFormat, "");
+  EXPECT_FALSE(params.IgnoreError);
 }
 
 TEST_F(GlobleParamsTest, AutoTruncComesFromTheRequestOrTheConfiguration) {
@@ -149,8 +152,20 @@ TEST_P(FactoryLookupTest, TheLookupRunsOnlyWhenTheCodeChanges) {
   EXPECT_EQ(Lookups(), 1);
   ExpectPoolIdle();  // the lookup query went back to the pool
 
-  Request("<Factory>99</Factory>");  // not in the table
-  EXPECT_EQ(GlobleParams().Factory, "99");
+  // Not in the table: refused, and nothing of it or of factory 01 stays.
+  EXPECT_THROW(
+      {
+        try {
+          Request("<Factory>99</Factory>");
+        } catch (const ERequestRefused& refused) {
+          EXPECT_EQ(refused.Message(),
+                    "The factory [99] is not in the company table KVTMB, so there is no "
+                    "database to run the request in");
+          throw;
+        }
+      },
+      ERequestRefused);
+  EXPECT_EQ(GlobleParams().Factory, "");
   EXPECT_EQ(Controller().Database, "");
   EXPECT_EQ(Lookups(), 2);
 
@@ -173,16 +188,24 @@ TEST_P(FactoryLookupTest, ApostrophesInTheCodeStayInsideTheLiteral) {
   EXPECT_EQ(Controller().Database, "FACOK");
   EXPECT_EQ(Occurrences(root_.ProgramListLog(), "where MB001='O''K'\n"), 1);
 
-  Request("<Factory>x' or '1'='1</Factory>");
+  EXPECT_THROW(Request("<Factory>x' or '1'='1</Factory>"), ERequestRefused);
   EXPECT_EQ(Controller().Database, "");
   ExpectPoolIdle();
 }
 
-TEST_P(FactoryLookupTest, AFailingLookupLeavesNoDatabase) {
+TEST_P(FactoryLookupTest, AFailingLookupIsRefusedAndLeavesNoDatabase) {
   Request("<Factory>01</Factory>");
   Controller().ExecuteSQL("drop table KVTMB");
-  Request("<Factory>O'K</Factory>");
-  EXPECT_EQ(GlobleParams().Factory, "O'K");
+  try {
+    Request("<Factory>O'K</Factory>");
+    ADD_FAILURE() << "not refused";
+  } catch (const ERequestRefused& refused) {
+    EXPECT_EQ(refused.Message().rfind(
+                  "The factory [O'K] cannot be looked up in the company table KVTMB: ", 0),
+              0u)
+        << refused.Message();
+  }
+  EXPECT_EQ(GlobleParams().Factory, "");
   EXPECT_EQ(Controller().Database, "");
 }
 

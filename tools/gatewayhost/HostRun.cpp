@@ -164,7 +164,15 @@ bool RunHost(const HostOptions& options) {
     init = InContext("--init text", [&] { return DecodeRequestBytes(*options.init_text); });
   }
   std::vector<std::string> requests;
-  for (const std::string& path : options.requests) requests.push_back(ReadText(path, "request"));
+  for (const std::string& path : options.requests) {
+    requests.push_back(ReadText(path, "request"));
+    // The module would read an empty text as a request without conditions,
+    // which hands over every order: an empty file is far likelier a request
+    // that went missing on its way here.
+    if (requests.back().empty())
+      throw std::runtime_error(InputName("request", path) +
+                               " is empty: it holds no request, so nothing was run");
+  }
 
   if (!options.output_dir.empty()) {
     std::error_code error;

@@ -1,0 +1,177 @@
+// Requests the gateway refuses, end to end: gatewayhost runs them on a demo
+// gateway root (an SQLite main company and its factories), and the database
+// files are read afterwards with SQLite itself. A refused request runs
+// nothing and marks nothing, wherever it came in a run.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/ConfigTestSupport.h"
+#include "demo/DemoGeneratorPath.h"
+#include "tools/HostProgram.h"
+#include "tools/SqliteCheck.h"
+
+namespace gateway::host {
+namespace {
+
+using gateway::testing::kDemoGenerator;
+using gateway::testing::ReadFile;
+using gateway::testing::SqliteColumn;
+using gateway::testing::TempFolder;
+using gateway::testing::WriteFile;
+
+// Factory F01's orders not handed over yet: order type and number of each line.
+const char kF01Request[] =
+    "<Request><Seperator>;</Seperator><Factory>F01</Factory>"
+    "<PropertyList>TC001;TC002;TD003</PropertyList>"
+    "<Condition Type=\"and\"><Property Name=\"TC035\" Type=\"=\" Value=\"N\"/></Condition>"
+    "</Request>";
+
+std::string Between(const std::string& text, const std::string& open, const std::string& close) {
+  const size_t start = text.find(open);
+  if (start == std::string::npos) return "(no " + open + ")";
+  const size_t end = text.find(close, start + open.size());
+  return text.substr(start + open.size(), end - start - open.size());
+}
+
+// The orders ("TC001-TC002") of a response's rows.
+std::set<std::string> OrdersOf(const std::string& response) {
+  static const std::regex row("<Row Data=\"([^;\"]*);([^;\"]*);");
+  std::set<std::string> orders;
+  for (auto it = std::sregex_iterator(response.begin(), response.end(), row);
+       it != std::sregex_iterator(); ++it) {
+    orders.insert((*it)[1].str() + "-" + (*it)[2].str());
+  }
+  return orders;
+}
+
+// A demo gateway root of 20 orders of 2 lines in the main company and in each
+// factory, with the built module, tracing off.
+class RefusedRequestTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (kDemoGenerator == nullptr) GTEST_SKIP() << "the demo generator is not part of this build";
+    const std::string command = std::string(kDemoGenerator) + " --root " + Root() +
+                                " --orders 20 --lines-per-order 2 --seed 1 --module " +
+                                GATEWAY_MODULE_PATH + " >" + folder_.Path("generator.out") +
+                                " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(folder_.Path("generator.out"));
+    WriteFile(Root() + "/GatewayConfig.ini",
+              "[Options]\nKeepLog=0\n[Connection]\nProvider=Provider=SQLite;Data Source=erp.db\n");
+    marked_before_ = MarkedEverywhere();
+    main_before_ = MarkedOrders("erp.db");
+    f02_before_ = MarkedOrders("ERP_F02.db");
+  }
+
+  std::string Root() const { return folder_.Path("root"); }
+  std::string Path(const std::string& name) const { return folder_.Path(name); }
+
+  // Orders marked as handed over, per database file.
+  std::string MarkedEverywhere() const {
+    std::string marked;
+    for (const char* file : {"erp.db", "ERP_F01.db", "ERP_F02.db"}) {
+      const std::vector<std::string> count =
+          SqliteColumn(Root() + "/" + file, "select count(*) from PURTC where TC035 = 'Y'");
+      marked += std::string(file) + ":" + (count.empty() ? "?" : count[0]) + " ";
+    }
+    return marked;
+  }
+
+  // The orders ("TC001-TC002") marked in one database file.
+  std::set<std::string> MarkedOrders(const std::string& file) const {
+    const std::vector<std::string> orders = SqliteColumn(
+        Root() + "/" + file, "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'");
+    return {orders.begin(), orders.end()};
+  }
+
+  Outcome Host(const std::vector<std::string>& requests, const std::string& output_option,
+               const std::string& output) {
+    std::vector<std::string> arguments{"--library", Root() + "/Bin/PurchaseOrder.so",
+                                       output_option, output};
+    arguments.insert(arguments.end(), requests.begin(), requests.end());
+    return RunHostProgram(folder_, arguments);
+  }
+
+  TempFolder folder_;
+  gateway::testing::ScopedEnv registry_{"GATEWAY_REGISTRY", folder_.Path("root/registry.ini")};
+  std::string marked_before_;
+  std::set<std::string> main_before_;
+  std::set<std::string> f02_before_;
+};
+
+TEST_F(RefusedRequestTest, ARequestThatIsNotXmlOrNamesAnUnknownFactoryRunsNothing) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"hello", "hello",
+       "The request is not well-formed XML (line 1: Start tag expected, '&lt;' not found), so it "
+       "was not run"},
+      {"truncated", std::string(kF01Request).substr(0, 60),
+       "The request is not well-formed XML (line 1: "},
+      {"blank", "\n  \n", "The request is not well-formed XML (line 3: "},
+      {"unknown factory", "<Request><Factory>F99</Factory></Request>",
+       "The factory [F99] is not in the company table KVTMB, so there is no database to run the "
+       "request in"},
+      // SQLite compares the code as written.
+      {"factory in other letters", "<Request><Factory>f01</Factory></Request>",
+       "The factory [f01] is not in the company table KVTMB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(Path("request.xml"), c.bytes);
+    const Outcome outcome = Host({Path("request.xml")}, "--output", Path("response.xml"));
+    EXPECT_EQ(outcome.status, 3) << outcome.err;
+    const std::string response = ReadFile(Path("response.xml"));
+    EXPECT_EQ(Between(response, "<Error>", "</Error>").rfind(c.error, 0), 0u) << response;
+    EXPECT_EQ(Between(response, "<Status>", "</Status>"), "-1");
+    EXPECT_EQ(response.find("<Row"), std::string::npos) << response;
+    EXPECT_EQ(MarkedEverywhere(), marked_before_);
+  }
+}
+
+TEST_F(RefusedRequestTest, NothingOfAnEarlierRequestCarriesOverToOneThatCannotBeRead) {
+  // The second request would have run in F01's database with F01's separator.
+  WriteFile(Path("f01.xml"), kF01Request);
+  WriteFile(Path("broken.xml"), "<Request><PropertyList>TC001</PropertyList>");
+  const std::set<std::string> f01_before = MarkedOrders("ERP_F01.db");
+  const Outcome outcome =
+      Host({Path("f01.xml"), Path("broken.xml")}, "--output-dir", Path("out"));
+  EXPECT_EQ(outcome.status, 3) << outcome.err;
+  const std::string first = ReadFile(Path("out/response-1.xml"));
+  const std::string second = ReadFile(Path("out/response-2.xml"));
+  EXPECT_EQ(Between(first, "<Status>", "</Status>"), "0") << first;
+  EXPECT_EQ(Between(second, "<Status>", "</Status>"), "-1") << second;
+  EXPECT_EQ(second.find("<Row"), std::string::npos) << second;
+  // What the first response delivered is marked, and nothing else anywhere.
+  std::set<std::string> expected = f01_before;
+  const std::set<std::string> delivered = OrdersOf(first);
+  EXPECT_FALSE(delivered.empty());
+  expected.insert(delivered.begin(), delivered.end());
+  EXPECT_EQ(MarkedOrders("ERP_F01.db"), expected);
+  EXPECT_EQ(MarkedOrders("erp.db"), main_before_);
+  EXPECT_EQ(MarkedOrders("ERP_F02.db"), f02_before_);
+}
+
+TEST_F(RefusedRequestTest, AnEmptyRequestFileIsRefusedBeforeAnythingRuns) {
+  WriteFile(Path("empty.xml"), "");
+  WriteFile(Path("f01.xml"), kF01Request);
+  const Outcome outcome =
+      Host({Path("f01.xml"), Path("empty.xml")}, "--output-dir", Path("out"));
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "gatewayhost: request '" + Path("empty.xml") +
+                             "' is empty: it holds no request, so nothing was run\n");
+  // Every input is read before the module runs anything: not even the first ran.
+  EXPECT_FALSE(std::filesystem::exists(Path("out/response-1.xml")));
+  EXPECT_EQ(MarkedEverywhere(), marked_before_);
+}
+
+}  // namespace
+}  // namespace gateway::host
