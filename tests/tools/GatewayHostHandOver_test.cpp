@@ -533,6 +533,7 @@ TEST_F(DeliveryTest, ARequestThatCannotDeliverTheTrueOrderKeysIsRefused) {
                                            "key TC002"},
       {"TC001;TC001 tc002;TC002;TD003", "Another column of the response is named as the order key "
                                         "TC002"},
+      {"TC001;TC002;Object.*", "columns for its 3 items"},
   };
   for (const Case& c : cases) ExpectRefused(root, Request(c.columns), c.message);
   root.ExpectTheNextRequestReturnsAll(marked_before);
