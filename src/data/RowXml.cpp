@@ -142,6 +142,14 @@ bool TDataController::AppendDataSetXML(std::string& out, DataSet& dataset,
   } else {
     out += '>';
     SeparatedLine row(params);
+    // Once the first rows show how long a row is, the room for all of them
+    // is taken at once: a text that doubled its way up to the size of the
+    // response held the old and the new copy at each step (three times the
+    // text at the last one).
+    constexpr std::size_t kSampleRows = 64;
+    const std::size_t rows_start = out.size();
+    std::size_t written = 0;
+    const auto total = static_cast<std::size_t>(std::max(dataset.RecordCount(), 0));
     for (dataset.First(); !dataset.Eof(); dataset.Next()) {
       row.Clear();
       for (const Field* field : slots) {
@@ -150,6 +158,11 @@ bool TDataController::AppendDataSetXML(std::string& out, DataSet& dataset,
       out += "<Row Data=\"";
       if (!AppendAttributeValue(out, row.View())) return give_up();
       out += "\"/>";
+      if (++written == kSampleRows && total > written) {
+        const std::size_t per_row = (out.size() - rows_start) / written;
+        out.reserve(out.size() + (total - written) * per_row + (total - written) * per_row / 16 +
+                    64);
+      }
     }
     out += "</DataSet>";
   }
