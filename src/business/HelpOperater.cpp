@@ -74,9 +74,9 @@ std::string THelpGenerator::Generate() const {
   if (table.IsNull()) {
     throw Exception("The property description is not well-formed XML: " + description);
   }
-  // Appending a node of the other document copies it, so the source is walked
-  // by index rather than emptied.
-  for (std::size_t i = 0; i < table.ChildCount(); ++i) root.AppendChild(table.Child(i));
+  // Appending a node of the other document copies it, so the source stays
+  // as it is while its children are appended.
+  for (const XmlNode& child : table.Children()) root.AppendChild(child);
   return root.Xml();
 }
 

@@ -2,6 +2,7 @@
 
 #include "business/BaseOperater.h"
 #include "business/GetDataOperater.h"
+#include "business/RequestLimits.h"
 #include "business/RequestSpelling.h"
 #include "config/Errors.h"
 #include "pools/ConditionPools.h"
@@ -18,15 +19,24 @@ TOperateError& TBaseOperaterPool::GetError() { return operater_.Error(); }
 void TInputPool::FromXML(const std::string& xml) {
   Operater().NewRequest();
   refusal_.clear();
+  // Every request brings its own elements: the sub-pools of the requests
+  // before it go, so that neither their names nor their number pile up over
+  // a long-lived business object.
+  Pools().Clear();
+  // The request is parsed once, after its size has been checked; every part
+  // of the library that reads it reads this one document.
   XmlDocument document;
-  std::string parse_error;
-  document.LoadXml(NormalizeXmlHeader(xml), &parse_error);
-  const XmlNode root = document.DocumentElement();
-  // Text that is not XML says nothing about what is wanted: running it as a
-  // request without conditions would hand over every order.
-  if (root.IsNull() && !xml.empty()) {
-    refusal_ = "The request is not well-formed XML (" + parse_error + "), so it was not run";
+  refusal_ = RequestLimitRefusal(xml);
+  if (refusal_.empty()) {
+    std::string parse_error;
+    document.LoadXml(NormalizeXmlHeader(xml), &parse_error);
+    // Text that is not XML says nothing about what is wanted: running it as
+    // a request without conditions would hand over every order.
+    if (document.DocumentElement().IsNull() && !xml.empty()) {
+      refusal_ = "The request is not well-formed XML (" + parse_error + "), so it was not run";
+    }
   }
+  const XmlNode root = document.DocumentElement();
   try {
     // Settings of this request alone, also when it cannot be read.
     GlobleParams().ReadRequest(root);
@@ -37,23 +47,14 @@ void TInputPool::FromXML(const std::string& xml) {
   if (root.IsNull()) return;
   WarnAboutMisspelledElements(root);
 
-  // Elements that an existing sub-pool takes need no new one.
-  for (int i = 0; i < Pools().Count(); ++i) {
-    const XmlNode taken = root.SelectSingleNode(Pools().Items(i)->NodeName());
-    if (!taken.IsNull()) root.RemoveChild(taken);
-  }
-  // Comments, processing instructions and stray text are not request elements.
-  for (size_t i = 0; i < root.ChildCount(); ++i) {
-    const XmlNode child = root.Child(i);
+  // One sub-pool per child element (comments, processing instructions and
+  // stray text are none); the ExtendedProperties element is the pool's own.
+  for (const XmlNode& child : root.Children()) {
+    if (!child.IsElement()) continue;
     const std::string name = child.NodeName();
-    if (name.starts_with("#")) continue;
-    if (name == "ExtendedProperties") {
-      ExtendedProperties = child.Xml();
-    } else {
-      Pools().Add(TPoolFactory::CreatePool(Operater(), name));
-    }
+    if (name != "ExtendedProperties") Pools().Add(TPoolFactory::CreatePool(Operater(), name));
   }
-  TBufferPool::FromXML(xml);
+  ReadElements(root);
 }
 
 void TOutputPool::Clear() {

@@ -1,6 +1,6 @@
 // The pools an operator exposes: TInputPool tells its operator that a new
 // request arrives, then turns it into typed sub-pools (made by TPoolFactory,
-// one per request element) after the global parameters have read it;
+// one per element of that request) after the global parameters have read it;
 // TOutputPool collects the results. Both know their operator, whose error
 // record they report through GetError.
 #pragma once
@@ -29,16 +29,17 @@ class TInputPool : public TBaseOperaterPool {
  public:
   using TBaseOperaterPool::TBaseOperaterPool;
 
-  // Why the last request must not run (a text that is not XML, a factory the
-  // company table does not hold); empty when it may. An operator that reads
+  // Why the last request must not run (a text that is not XML or larger than
+  // the configured bounds, a factory the company table does not hold); empty
+  // when it may. An operator that reads
   // its request raises it instead of running.
   const std::string& Refusal() const { return refusal_; }
 
  protected:
   // The global parameters read the request first; then every element of the
-  // request without a sub-pool gets one, and every sub-pool reads its element.
-  // A request that cannot be read leaves the pools empty and says why in
-  // Refusal; an empty text is a request without elements.
+  // request gets a sub-pool, which reads it. A request that is too large or
+  // cannot be read leaves no sub-pool and says why in Refusal; an empty text
+  // is a request without elements.
   void FromXML(const std::string& xml) override;
 
  private:

@@ -27,8 +27,7 @@ void CheckGroup(std::string_view element, const XmlNode& group) {
   if (!connective.empty() && !SameTextAscii(connective, "and") && !SameTextAscii(connective, "or")) {
     Refuse(element, connective, "a group joins its items with and or or only");
   }
-  for (size_t i = 0; i < group.ChildCount(); ++i) {
-    const XmlNode child = group.Child(i);
+  for (const XmlNode& child : group.Children()) {
     if (SameTextAscii(child.NodeName(), "Group")) {
       CheckGroup(element, child);
       continue;

@@ -1,5 +1,6 @@
 #include "business/RequestSpelling.h"
 
+#include <set>
 #include <string_view>
 
 #include "config/Warnings.h"
@@ -21,9 +22,12 @@ constexpr std::string_view kKnownElements[] = {
 std::vector<std::string> MisspelledRequestElements(const XmlNode& root) {
   std::vector<std::string> warnings;
   if (root.IsNull()) return warnings;
-  for (size_t i = 0; i < root.ChildCount(); ++i) {
-    const std::string name = root.Child(i).NodeName();
+  // One warning per name, however often a request repeats it.
+  std::set<std::string> seen;
+  for (const XmlNode& child : root.Children()) {
+    const std::string name = child.NodeName();
     if (name.starts_with("#")) continue;  // text, comments, processing instructions
+    if (!seen.insert(name).second) continue;
     bool known = false;
     std::string_view near;
     for (const std::string_view candidate : kKnownElements) {

@@ -12,8 +12,8 @@
 
 namespace gateway {
 
-// One warning per child element of `root` that looks like a known element but
-// is not one, in document order.
+// One warning per name of a child element of `root` that looks like a known
+// element but is not one, in document order.
 std::vector<std::string> MisspelledRequestElements(const XmlNode& root);
 
 // Writes each of them as a warning (trace log and the host's handler).

@@ -5,6 +5,12 @@
 
 namespace gateway {
 
+namespace {
+
+int PositiveOr(int value, int fallback) { return value > 0 ? value : fallback; }
+
+}  // namespace
+
 void TGatewayConfig::LoadFromFile(const std::string& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
@@ -34,6 +40,10 @@ void TGatewayConfig::LoadFromIni(const IniFile* ini) {
   DeleteGetBoxNumType = ini->ReadInteger("MobileMsgSetting", "DeleteGetBoxNumType", 0);
   MaxLength = ini->ReadInteger("MobileMsgSetting", "MaxLength", 140);
   UseMail = ini->ReadBool("MailSetting", "UseMail", false);
+  MaxRequestBytes = PositiveOr(ini->ReadInteger("Options", "MaxRequestBytes", 0),
+                               kDefaultMaxRequestBytes);
+  MaxRequestElements = PositiveOr(ini->ReadInteger("Options", "MaxRequestElements", 0),
+                                  kDefaultMaxRequestElements);
 }
 
 TGatewayConfig& GatewayConfig() {

@@ -33,6 +33,20 @@ class TGatewayConfig {
   std::string DeleteSendBoxNum;  // default "10000"
   int MaxLength = 0;             // default 140
   bool UseMail = false;          // [MailSetting] UseMail
+  // The largest request the library takes, in bytes of its text and in
+  // elements ([Options] MaxRequestBytes, MaxRequestElements). Unlike the
+  // other fields they start at their defaults, so that the bounds hold
+  // without a configuration file too; a value that is not a positive number
+  // gives the default.
+  int MaxRequestBytes = kDefaultMaxRequestBytes;
+  int MaxRequestElements = kDefaultMaxRequestElements;
+
+  // 10 MiB: a real request is a few kilobytes; a condition of tens of
+  // thousands of items still fits many times over.
+  static constexpr int kDefaultMaxRequestBytes = 10 * 1024 * 1024;
+  // 200,000: about a thousand times a large real request; the parsed request
+  // then stays within some tens of megabytes.
+  static constexpr int kDefaultMaxRequestElements = 200000;
 
   // Loads the file when one exists at `path`; otherwise every field keeps its
   // value. A file that exists but cannot be read loads as one without keys.

@@ -87,8 +87,7 @@ std::string GroupToSQL(const XmlNode& group) {
   const std::string separator = RequestSettings().Seperator;
   std::string connective = " " + Trim(GetAttributeText(group, "Type")) + " ";
   std::string result;
-  for (std::size_t i = 0; i < group.ChildCount(); ++i) {
-    const XmlNode child = group.Child(i);
+  for (const XmlNode& child : group.Children()) {
     const std::string kind = child.NodeName();
     if (SameTextAscii(kind, "Property")) {
       const std::string item = PropertyToSQL(child, separator);

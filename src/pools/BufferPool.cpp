@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <unordered_map>
 #include <vector>
 
 #include "config/ClassName.h"
@@ -109,16 +110,23 @@ void TBufferPool::ToXML(std::string& xml) {
 void TBufferPool::FromXML(const std::string& xml) {
   const XmlDocument document = LoadNormalizedXml(xml);
   const XmlNode root = document.DocumentElement();
-  if (root.IsNull()) return;
-  // The element names are matched exactly (an XPath step), unlike the list's
-  // case-insensitive lookup; only the first element of a name is read.
+  if (!root.IsNull()) ReadElements(root);
+}
+
+void TBufferPool::ReadElements(const XmlNode& root) {
+  // The element names are matched exactly, unlike the list's case-insensitive
+  // lookup; only the first element of a name is read.
+  std::unordered_map<std::string, XmlNode> first_of_name;
+  for (const XmlNode& child : root.Children()) {
+    if (child.IsElement()) first_of_name.try_emplace(child.NodeName(), child);
+  }
   for (int i = 0; i < pools_.Count(); ++i) {
     TBasePool* pool = pools_.Items(i);
-    const XmlNode node = root.SelectSingleNode(pool->NodeName());
-    if (!node.IsNull()) pool->SetXML(node.Xml());
+    const auto found = first_of_name.find(pool->NodeName());
+    if (found != first_of_name.end()) pool->SetXML(found->second.Xml());
   }
-  const XmlNode extended = root.SelectSingleNode("ExtendedProperties");
-  if (!extended.IsNull()) ExtendedProperties = extended.Xml();
+  const auto extended = first_of_name.find("ExtendedProperties");
+  if (extended != first_of_name.end()) ExtendedProperties = extended->second.Xml();
 }
 
 }  // namespace gateway

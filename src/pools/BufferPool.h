@@ -9,6 +9,7 @@
 #include "pools/BasePool.h"
 #include "pools/OperateError.h"
 #include "pools/PoolList.h"
+#include "text/XmlDom.h"
 
 namespace gateway {
 
@@ -34,6 +35,10 @@ class TBufferPool : public TBasePool {
  protected:
   void ToXML(std::string& xml) override;
   void FromXML(const std::string& xml) override;
+  // Gives every sub-pool the first child element of `root` that bears its
+  // name (compared exactly) and takes the ExtendedProperties element; the
+  // children are walked once, whatever their number.
+  void ReadElements(const XmlNode& root);
 
  private:
   TPoolList pools_;

@@ -24,8 +24,7 @@ void TGetCaculatePropertyListPool::FromXML(const std::string& xml) {
   if (root.IsNull() || !root.HasChildNodes()) return;
   const std::string& separator = GlobleParams().Seperator;
   std::string list;
-  for (std::size_t i = 0; i < root.ChildCount(); ++i) {
-    const XmlNode child = root.Child(i);
+  for (const XmlNode& child : root.Children()) {
     if (child.NodeName() != "Property") continue;
     const std::string names = GetAttributeText(child, "Name");
     if (names.empty()) continue;

@@ -1,5 +1,9 @@
 #include "pools/PoolList.h"
 
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
 #include "pools/PoolErrors.h"
 #include "text/TextCase.h"
 
@@ -65,10 +69,15 @@ TBasePool* TPoolList::Extract(TBasePool* pool) {
 }
 
 void TPoolList::Clear() {
-  while (!pools_.empty()) {
-    TBasePool* pool = pools_.back();
-    pools_.pop_back();
-    Dispose(pool);
+  std::vector<TBasePool*> pools;
+  pools.swap(pools_);
+  if (!OwnsPools) return;
+  // Last to first; a pool added twice is destroyed once. Known by address
+  // rather than looked up in the list, so that clearing a request of many
+  // elements costs time in proportion to them.
+  std::unordered_set<TBasePool*> destroyed;
+  for (auto pool = pools.rbegin(); pool != pools.rend(); ++pool) {
+    if (destroyed.insert(*pool).second) std::unique_ptr<TBasePool> gone(*pool);
   }
 }
 

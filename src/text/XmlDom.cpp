@@ -372,6 +372,8 @@ std::string XmlNode::NodeName() const {
   }
 }
 
+bool XmlNode::IsElement() const { return Checked()->type == XML_ELEMENT_NODE; }
+
 std::string XmlNode::Text() const { return TakeString(xmlNodeGetContent(Checked())); }
 
 void XmlNode::SetText(std::string_view text) const {
@@ -461,6 +463,14 @@ XmlNode XmlNode::Child(std::size_t index) const {
     --index;
   }
   return child == nullptr ? XmlNode() : XmlNode(holder_, child);
+}
+
+std::vector<XmlNode> XmlNode::Children() const {
+  std::vector<XmlNode> children;
+  for (xmlNodePtr child = Checked()->children; child != nullptr; child = child->next) {
+    children.push_back(XmlNode(holder_, child));
+  }
+  return children;
 }
 
 bool XmlNode::HasChildNodes() const { return Checked()->children != nullptr; }

@@ -45,6 +45,7 @@ class XmlNode {
   // target of a processing instruction, or "#text", "#comment",
   // "#cdata-section", "#document".
   std::string NodeName() const;
+  bool IsElement() const;
 
   // The text content of the node and all its descendants.
   std::string Text() const;
@@ -68,8 +69,12 @@ class XmlNode {
   XmlNode SetAttributeNode(const XmlNode& attribute) const;
 
   std::size_t ChildCount() const;
-  // The child at a 0-based index, or a null handle when out of range.
+  // The child at a 0-based index, or a null handle when out of range. It
+  // walks the children up to it: to visit every child, use Children.
   XmlNode Child(std::size_t index) const;
+  // Every child, in document order, found in one walk; the list stays as it
+  // is when the tree changes afterwards.
+  std::vector<XmlNode> Children() const;
   bool HasChildNodes() const;
   XmlNode ParentNode() const;
   XmlDocument OwnerDocument() const;

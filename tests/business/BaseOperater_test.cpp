@@ -6,7 +6,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "business/RequestLimits.h"
+#include "config/GatewayConfigU.h"
 #include "gateway/Exception.h"
+#include "pools/DataPool.h"
 #include "pools/ConditionPools.h"
 #include "pools/ListPools.h"
 #include "pools/PoolTestSupport.h"
@@ -163,16 +166,67 @@ TEST_F(BaseOperaterTest, TheInputPoolMakesOneSubPoolPerRequestElement) {
   EXPECT_NE(dynamic_cast<TGetCaculatePropertyListPool*>(pools.Items(6)), nullptr);
   EXPECT_EQ(input.ExtendedProperties, "<ExtendedProperties><Hint/></ExtendedProperties>");
 
-  // A later request refills the same pools and adds only new ones.
+  // A later request has the pools of its own elements only.
   input.SetXML("<Request><OrderList>C</OrderList><Data/></Request>");
-  EXPECT_EQ(pools.Count(), 8);
-  EXPECT_EQ(static_cast<TOrderListPool*>(pools.Items(4))->Text, "C");
-  EXPECT_EQ(static_cast<TTextNodePool*>(pools.Items(5))->Text, "");
+  ASSERT_EQ(pools.Count(), 2);
+  EXPECT_EQ(static_cast<TOrderListPool*>(pools.Items(0))->Text, "C");
+  EXPECT_NE(dynamic_cast<TDataPool*>(pools.Items(1)), nullptr);
+  EXPECT_EQ(input.ExtendedProperties, "");
   EXPECT_EQ(GlobleParams().Seperator, "");
+  EXPECT_EQ(input.Refusal(), "");
 
   input.SetXML("not xml");
-  EXPECT_EQ(pools.Count(), 8);
-  EXPECT_EQ(static_cast<TOrderListPool*>(pools.Items(4))->Text, "");
+  EXPECT_EQ(pools.Count(), 0);
+  EXPECT_EQ(input.Refusal().rfind("The request is not well-formed XML (line 1: ", 0), 0u)
+      << input.Refusal();
+}
+
+TEST_F(BaseOperaterTest, ARequestOfManyNamesLeavesNoPoolsBehind) {
+  TInputPool& input = *op_.GetInputPool();
+  std::string many = "<Request>";
+  for (int i = 0; i < 10000; ++i) many += "<E" + std::to_string(i) + "/>";
+  input.SetXML(many + "<OrderList>A</OrderList></Request>");
+  EXPECT_EQ(input.Pools().Count(), 10001);
+  input.SetXML("<Request><OrderList>A</OrderList><AgentOption>x=1</AgentOption></Request>");
+  EXPECT_EQ(input.Pools().Count(), 2);
+}
+
+TEST_F(BaseOperaterTest, ARequestBeyondTheBoundsIsRefusedBeforeItIsRead) {
+  TInputPool& input = *op_.GetInputPool();
+  const std::string within = "<Request><Seperator>|</Seperator><OrderList>A</OrderList></Request>";
+  std::string attributes = "<Request><Seperator>|</Seperator><Condition><Property";
+  for (size_t i = 0; i <= kMaxElementAttributes; ++i) attributes += " a" + std::to_string(i) + "=\"\"";
+  attributes += "/></Condition></Request>";
+  struct Case {
+    std::string config;
+    std::string request;
+    std::string refusal;
+  };
+  const Case cases[] = {
+      {"MaxRequestBytes=60", within,
+       "The request is 67 bytes long, more than the 60 a request may have (MaxRequestBytes in "
+       "GatewayConfig.ini), so it was not run"},
+      {"MaxRequestElements=2", within,
+       "The request holds 3 elements, more than the 2 a request may hold (MaxRequestElements in "
+       "GatewayConfig.ini), so it was not run"},
+      {"", attributes,
+       "An element of the request carries 257 attributes, more than the 256 one element may "
+       "carry, so the request was not run"},
+      // Not positive numbers: the defaults.
+      {"MaxRequestBytes=0\nMaxRequestElements=many", within, ""},
+  };
+  testing::TempFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    testing::WriteFile(folder.Path("GatewayConfig.ini"), "[Options]\n" + c.config + "\n");
+    GatewayConfig().LoadFromFile(folder.Path("GatewayConfig.ini"));
+    input.SetXML(within);  // a request before, whose settings must not stay
+    input.SetXML(c.request);
+    EXPECT_EQ(input.Refusal(), c.refusal);
+    EXPECT_EQ(input.Pools().Count(), c.refusal.empty() ? 2 : 0);
+    EXPECT_EQ(GlobleParams().Seperator, c.refusal.empty() ? "|" : "");
+  }
+  GatewayConfig() = TGatewayConfig{};  // as the library starts without a file
 }
 
 TEST_F(BaseOperaterTest, OperaterPoolsReportTheOperatorsErrorRecord) {

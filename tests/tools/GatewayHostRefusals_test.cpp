@@ -160,6 +160,35 @@ TEST_F(RefusedRequestTest, NothingOfAnEarlierRequestCarriesOverToOneThatCannotBe
   EXPECT_EQ(MarkedOrders("ERP_F02.db"), f02_before_);
 }
 
+TEST_F(RefusedRequestTest, ARequestBeyondTheConfiguredBoundsRunsNothing) {
+  WriteFile(Path("f01.xml"), kF01Request);
+  struct Case {
+    std::string options;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"MaxRequestBytes=100",
+       "The request is " + std::to_string(std::string(kF01Request).size()) +
+           " bytes long, more than the 100 a request may have (MaxRequestBytes in "
+           "GatewayConfig.ini), so it was not run"},
+      {"MaxRequestElements=5",
+       "The request holds 6 elements, more than the 5 a request may hold (MaxRequestElements in "
+       "GatewayConfig.ini), so it was not run"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    WriteFile(Root() + "/GatewayConfig.ini",
+              "[Options]\nKeepLog=0\n" + c.options +
+                  "\n[Connection]\nProvider=Provider=SQLite;Data Source=erp.db\n");
+    const Outcome outcome = Host({Path("f01.xml")}, "--output", Path("response.xml"));
+    EXPECT_EQ(outcome.status, 3) << outcome.err;
+    const std::string response = ReadFile(Path("response.xml"));
+    EXPECT_EQ(Between(response, "<Error>", "</Error>"), c.error) << response;
+    EXPECT_EQ(response.find("<Row"), std::string::npos) << response;
+    EXPECT_EQ(MarkedEverywhere(), marked_before_);
+  }
+}
+
 TEST_F(RefusedRequestTest, AnEmptyRequestFileIsRefusedBeforeAnythingRuns) {
   WriteFile(Path("empty.xml"), "");
   WriteFile(Path("f01.xml"), kF01Request);
