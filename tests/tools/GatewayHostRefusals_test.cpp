@@ -189,6 +189,48 @@ TEST_F(RefusedRequestTest, ARequestBeyondTheConfiguredBoundsRunsNothing) {
   }
 }
 
+TEST_F(RefusedRequestTest, ARequestIsReadInTheEncodingItDeclares) {
+  // "母" (of 六角螺母, hexagon nuts) in GB2312 is C4 B8, which is also valid
+  // UTF-8 (another character): read by its bytes, the condition would exclude
+  // nothing, and the lines of nuts it excludes would be delivered and their
+  // orders marked.
+  const std::string nut_utf8 = "\xE6\xAF\x8D";
+  const std::string head = "<?xml version=\"1.0\" encoding=\"GB2312\"?>";
+  const std::string body =
+      "<Request><Seperator>;</Seperator><Factory>F01</Factory>"
+      "<PropertyList>TC001;TC002;TD003;TD005</PropertyList><Condition><Group Type=\"and\">"
+      "<Property Name=\"TC035\" Type=\"=\" Value=\"N\"/>"
+      "<Property Name=\"TD005\" Type=\"not like\" Value=\"%\xC4\xB8%\"/></Group></Condition>"
+      "</Request>";
+  const std::vector<std::string> nut_lines = SqliteColumn(
+      Root() + "/ERP_F01.db", "select count(*) from PURTD where TD005 like '%" + nut_utf8 + "%'");
+  ASSERT_FALSE(nut_lines.empty());
+  ASSERT_NE(nut_lines[0], "0");  // the demo data has such lines
+  const std::set<std::string> f01_before = MarkedOrders("ERP_F01.db");
+
+  WriteFile(Path("gb2312.xml"), head + body);
+  const Outcome outcome = Host({Path("gb2312.xml")}, "--output", Path("response.xml"));
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const std::string response = ReadFile(Path("response.xml"));
+  EXPECT_EQ(response.find(nut_utf8), std::string::npos) << response;
+  const std::set<std::string> delivered = OrdersOf(response);
+  EXPECT_FALSE(delivered.empty()) << response;
+  std::set<std::string> expected = f01_before;
+  expected.insert(delivered.begin(), delivered.end());
+  EXPECT_EQ(MarkedOrders("ERP_F01.db"), expected);
+
+  // Bytes the declared encoding does not hold: refused before anything runs.
+  const std::set<std::string> f01_after = MarkedOrders("ERP_F01.db");
+  WriteFile(Path("bad.xml"), head + "<Request><Factory>F01</Factory><X>\xFF</X></Request>");
+  const Outcome bad = Host({Path("bad.xml")}, "--output", Path("bad-response.xml"));
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "gatewayhost: request '" + Path("bad.xml") +
+                         "': not valid GB2312 text, the encoding its XML declaration names: byte "
+                         "0xFF at offset 73 cannot be read\n");
+  EXPECT_FALSE(std::filesystem::exists(Path("bad-response.xml")));
+  EXPECT_EQ(MarkedOrders("ERP_F01.db"), f01_after);
+}
+
 TEST_F(RefusedRequestTest, AnEmptyRequestFileIsRefusedBeforeAnythingRuns) {
   WriteFile(Path("empty.xml"), "");
   WriteFile(Path("f01.xml"), kF01Request);

@@ -73,7 +73,9 @@ TEST_F(GatewayHostProgram, FailuresPrintOneLineAndExit1) {
            "': No such file or directory\n"},
       {{"--library", folder_.Path("NotAModule.so"), folder_.Path("bad.xml")},
        "gatewayhost: request '" + folder_.Path("bad.xml") +
-           "': neither UTF-8 nor GB2312 text: byte 0xFF at offset 9 cannot be read\n"},
+           "': not valid UTF-8 text, the encoding of a request that declares none: byte 0xFF at "
+           "offset 9 cannot be read (a GB2312 request says encoding=\"GB2312\" in its XML "
+           "declaration)\n"},
       {{"--library", folder_.Path("NotAModule.so"), "--init-file", folder_.Path("none.xml"),
         folder_.Path("request.xml")},
        "gatewayhost: cannot read init file '" + folder_.Path("none.xml") +

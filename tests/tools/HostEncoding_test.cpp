@@ -1,5 +1,6 @@
-// Text at the host's wire: requests from UTF-8 and GB2312 peers, responses
-// written back in GB2312 with a declaration that says so.
+// Text at the host's wire: requests from UTF-8 and GB2312 peers read as their
+// declarations say, responses written back in GB2312 with a declaration that
+// says so.
 #include "gatewayhost/HostEncoding.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@ namespace {
 const std::string kChineseUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
 const std::string kChineseGb2312 = "\xD6\xD0\xCE\xC4";
 
-TEST(GatewayHostEncoding, ReadsRequestsAsUtf8OrGb2312) {
+const std::string kGb2312Declaration = "<?xml version=\"1.0\" encoding=\"GB2312\"?>";
+
+TEST(GatewayHostEncoding, ReadsRequestsInTheEncodingTheyDeclare) {
   struct Case {
     std::string bytes;
     std::string utf8;
@@ -23,10 +26,21 @@ TEST(GatewayHostEncoding, ReadsRequestsAsUtf8OrGb2312) {
       {"<a>plain</a>", "<a>plain</a>"},
       {"<a>" + kChineseUtf8 + "</a>", "<a>" + kChineseUtf8 + "</a>"},
       {"\xEF\xBB\xBF<a/>", "<a/>"},
-      {"<a>" + kChineseGb2312 + "</a>", "<a>" + kChineseUtf8 + "</a>"},
-      // Not UTF-8 as a whole, so every byte is read as GB2312 (the euro sign is CP936's 0x80).
-      {"<a>\x80" + kChineseGb2312 + "</a>", "<a>\xE2\x82\xAC" + kChineseUtf8 + "</a>"},
-      {"\xEF\xBB\xBF" + kChineseGb2312, kChineseUtf8},
+      {"\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?><a/>",
+       "<?xml version='1.0' encoding='utf-8'?><a/>"},
+      {kGb2312Declaration + "<a>" + kChineseGb2312 + "</a>",
+       kGb2312Declaration + "<a>" + kChineseUtf8 + "</a>"},
+      // "膜" in GB2312 (C4 A4) is also valid UTF-8 (U+0124): the declaration decides.
+      {kGb2312Declaration + "<a v=\"%\xC4\xA4%\"/>", kGb2312Declaration + "<a v=\"%\xE8\x86\x9C%\"/>"},
+      // GB2312 is read as CP936, whose 0x80 is the euro sign; any letter case.
+      {"<?xml version='1.0' encoding='gb2312'?><a>\x80</a>",
+       "<?xml version='1.0' encoding='gb2312'?><a>\xE2\x82\xAC</a>"},
+      {"\n <?xml version=\"1.0\" encoding=\"GBK\"?><a>" + kChineseGb2312 + "</a>",
+       "\n <?xml version=\"1.0\" encoding=\"GBK\"?><a>" + kChineseUtf8 + "</a>"},
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9</a>",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xC3\xA9</a>"},
+      {std::string("\xFF\xFE<\0a\0/\0>\0", 10), "<a/>"},
+      {std::string("\xFE\xFF\0<\0a\0/\0>", 10), "<a/>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -34,17 +48,42 @@ TEST(GatewayHostEncoding, ReadsRequestsAsUtf8OrGb2312) {
   }
 }
 
-TEST(GatewayHostEncoding, RefusesBytesThatAreNeitherUtf8NorGb2312) {
-  // 0xFF starts no character in either encoding; it must not turn into U+FFFD.
-  try {
-    DecodeRequestBytes("\xEF\xBB\xBF<a>\xFF</a>");
-    FAIL() << "accepted";
-  } catch (const EncodingError& error) {
-    EXPECT_STREQ(error.what(),
-                 "neither UTF-8 nor GB2312 text: byte 0xFF at offset 6 cannot be read");
+TEST(GatewayHostEncoding, RefusesBytesTheirEncodingDoesNotHold) {
+  struct Case {
+    std::string bytes;
+    std::string message;
+  };
+  const Case cases[] = {
+      // GB2312 bytes without a declaration are not guessed.
+      {"<a>" + kChineseGb2312 + "</a>",
+       "not valid UTF-8 text, the encoding of a request that declares none: byte 0xD6 at offset "
+       "3 cannot be read (a GB2312 request says encoding=\"GB2312\" in its XML declaration)"},
+      {"\xEF\xBB\xBF<a>\xFF</a>",
+       "not valid UTF-8 text, as its byte-order mark says: byte 0xFF at offset 6 cannot be read"},
+      {kGb2312Declaration + "<a>\xFF</a>",
+       "not valid GB2312 text, the encoding its XML declaration names: byte 0xFF at offset 42 "
+       "cannot be read"},
+      // A character cut off by the end of the text.
+      {kGb2312Declaration + "<a/>\xD6",
+       "not valid GB2312 text, the encoding its XML declaration names: byte 0xD6 at offset 43 "
+       "cannot be read"},
+      {"\xEF\xBB\xBF" + kGb2312Declaration + "<a/>",
+       "the request starts with the byte-order mark of UTF-8 but declares encoding=\"GB2312\""},
+      {"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a/>",
+       "the request declares encoding=\"UTF-16\", but its declaration is written in single bytes"},
+      {"<?xml version=\"1.0\" encoding=\"KLINGON\"?><a/>",
+       "the request is meant to be KLINGON text, the encoding its XML declaration names, which "
+       "this system cannot read"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    try {
+      DecodeRequestBytes(c.bytes);
+      ADD_FAILURE() << "accepted";
+    } catch (const EncodingError& error) {
+      EXPECT_EQ(error.what(), c.message);
+    }
   }
-  // A GB2312 character cut off by the end of the text.
-  EXPECT_THROW(DecodeRequestBytes("<a/>\xD6"), EncodingError);
 }
 
 TEST(GatewayHostEncoding, RewritesTheDeclaredEncoding) {

@@ -76,43 +76,134 @@ std::string Hex(unsigned value, int digits) {
   return text;
 }
 
+// A byte-order mark, the encoding it stands for and that encoding's name.
+struct ByteOrderMark {
+  std::string_view bytes;
+  const char* charset;
+  const char* name;
+};
+constexpr ByteOrderMark kByteOrderMarks[] = {{kByteOrderMark, "UTF-8", "UTF-8"},
+                                             {"\xFF\xFE", "UTF-16LE", "UTF-16"},
+                                             {"\xFE\xFF", "UTF-16BE", "UTF-16"}};
+
+const std::regex kEncodingAttribute(R"([ \t\r\n]+encoding[ \t\r\n]*=[ \t\r\n]*("[^"]*"|'[^']*'))");
+
+// Where the XML declaration that opens the text ends (its "?>"), or npos when
+// the text opens with none. "<?xml-stylesheet" is not one, and neither is
+// anything that does not end within the first kilobyte.
+size_t DeclarationEnd(std::string_view xml) {
+  const bool opens = xml.rfind("<?xml", 0) == 0 && xml.size() > 5 &&
+                     (xml[5] == ' ' || xml[5] == '\t' || xml[5] == '\r' || xml[5] == '\n' ||
+                      xml[5] == '?');
+  return opens ? xml.substr(0, 1024).find("?>") : std::string_view::npos;
+}
+
+// The encoding the text's XML declaration names, as written; empty without one.
+// Blanks before the declaration are passed over (the XML parser refuses them
+// later, but the bytes are read as the request meant them).
+std::string DeclaredEncoding(std::string_view xml) {
+  const size_t start = std::min(xml.find_first_not_of(" \t\r\n"), xml.size());
+  const std::string_view rest = xml.substr(start);
+  const size_t end = DeclarationEnd(rest);
+  if (end == std::string_view::npos) return std::string();
+  const std::string declaration(rest.substr(0, end));
+  std::smatch match;
+  if (!std::regex_search(declaration, match, kEncodingAttribute)) return std::string();
+  const std::string quoted = match[1].str();
+  return quoted.substr(1, quoted.size() - 2);
+}
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+// The converter's name for a declared encoding (upper-cased). The names of
+// GB2312 and its extension GBK are read as CP936, as the system's own texts
+// and legacy peers write them; the others go to the converter as they stand.
+std::string CharsetFor(const std::string& declared) {
+  for (const char* name : {"GB2312", "GBK", "CP936", "MS936", "WINDOWS-936", "EUC-CN", "X-GBK"})
+    if (declared == name) return "CP936";
+  if (declared == "UTF8") return "UTF-8";
+  return declared;
+}
+
+// The 16- and 32-bit encodings, which a declaration readable as single bytes
+// cannot truthfully name.
+bool IsWide(const std::string& charset) {
+  for (const char* prefix : {"UTF-16", "UTF-32", "UCS-2", "UCS-4", "UNICODE"})
+    if (charset.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+// The bytes of `charset` as UTF-8, refused at the first sequence that is not
+// valid in it; `offset` is where the bytes began in the request, `what` says
+// what they were read as.
+std::string Decode(std::string_view bytes, const std::string& charset, size_t offset,
+                   const std::string& what, const std::string& hint = "") {
+  std::string utf8;
+  size_t bad = kConverted;
+  try {
+    if (charset == "UTF-8") {
+      // Checked on the way to UTF-32, which refuses overlong forms and
+      // surrogates; the bytes themselves are the text.
+      bad = Convert(bytes, "UTF-8", "UTF-32LE", nullptr);
+      if (bad == kConverted) utf8.assign(bytes);
+    } else {
+      utf8.reserve(bytes.size() * 3 / 2);
+      bad = Convert(bytes, charset.c_str(), "UTF-8", &utf8);
+    }
+  } catch (const EncodingError&) {
+    throw EncodingError("the request is meant to be " + what + ", which this system cannot read");
+  }
+  if (bad == kConverted) return utf8;
+  throw EncodingError("not valid " + what + ": byte 0x" +
+                      Hex(static_cast<unsigned char>(bytes[bad]), 2) + " at offset " +
+                      std::to_string(bad + offset) + " cannot be read" + hint);
+}
+
 }  // namespace
 
 std::string DecodeRequestBytes(std::string_view bytes) {
-  size_t skipped = 0;
-  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    bytes.remove_prefix(kByteOrderMark.size());
-    skipped = kByteOrderMark.size();
+  // A byte-order mark says the encoding itself; a declaration may then only agree.
+  for (const ByteOrderMark& mark : kByteOrderMarks) {
+    if (bytes.substr(0, mark.bytes.size()) != mark.bytes) continue;
+    std::string utf8 = Decode(bytes.substr(mark.bytes.size()), mark.charset, mark.bytes.size(),
+                              std::string(mark.name) + " text, as its byte-order mark says");
+    const std::string declared = UpperCase(DeclaredEncoding(utf8));
+    const std::string_view family = std::string_view(mark.charset).substr(0, 6);
+    if (!declared.empty() && CharsetFor(declared).substr(0, family.size()) != family)
+      throw EncodingError("the request starts with the byte-order mark of " +
+                          std::string(mark.name) + " but declares encoding=\"" +
+                          DeclaredEncoding(utf8) + "\"");
+    return utf8;
   }
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-
-  std::string utf8;
-  utf8.reserve(bytes.size() * 3 / 2);
-  const size_t bad = Convert(bytes, "CP936", "UTF-8", &utf8);
-  if (bad != kConverted)
-    throw EncodingError("neither UTF-8 nor GB2312 text: byte 0x" +
-                        Hex(static_cast<unsigned char>(bytes[bad]), 2) + " at offset " +
-                        std::to_string(bad + skipped) + " cannot be read");
-  return utf8;
+  const std::string declared = DeclaredEncoding(bytes);
+  // Without a declaration a request is UTF-8, as XML has it; it is never
+  // guessed from its bytes, which can be valid in more than one encoding.
+  if (declared.empty())
+    return Decode(bytes, "UTF-8", 0, "UTF-8 text, the encoding of a request that declares none",
+                  " (a GB2312 request says encoding=\"GB2312\" in its XML declaration)");
+  const std::string charset = CharsetFor(UpperCase(declared));
+  if (IsWide(charset))
+    throw EncodingError("the request declares encoding=\"" + declared +
+                        "\", but its declaration is written in single bytes");
+  return Decode(bytes, charset, 0, declared + " text, the encoding its XML declaration names");
 }
 
 std::string RewriteDeclaredEncoding(std::string_view xml, std::string_view encoding) {
   if (xml.empty()) return std::string();
   const std::string attribute = " encoding=\"" + std::string(encoding) + "\"";
-  // A declaration is "<?xml" followed by white space; "<?xml-stylesheet" is not one.
-  const bool has_declaration =
-      xml.rfind("<?xml", 0) == 0 && xml.size() > 5 &&
-      (xml[5] == ' ' || xml[5] == '\t' || xml[5] == '\r' || xml[5] == '\n' || xml[5] == '?');
-  const size_t end = has_declaration ? xml.find("?>") : std::string_view::npos;
+  const size_t end = DeclarationEnd(xml);
   if (end == std::string_view::npos)
     return "<?xml version=\"1.0\"" + attribute + "?>\n" + std::string(xml);
 
   const std::string declaration(xml.substr(0, end));
   const std::string rest(xml.substr(end));
-  static const std::regex kEncoding(R"([ \t\r\n]+encoding[ \t\r\n]*=[ \t\r\n]*("[^"]*"|'[^']*'))");
   static const std::regex kVersion(R"([ \t\r\n]+version[ \t\r\n]*=[ \t\r\n]*("[^"]*"|'[^']*'))");
   std::smatch match;
-  if (std::regex_search(declaration, match, kEncoding))
+  if (std::regex_search(declaration, match, kEncodingAttribute))
     return match.prefix().str() + attribute + match.suffix().str() + rest;
   // The encoding attribute goes after the version and before any standalone.
   const size_t at = std::regex_search(declaration, match, kVersion)

@@ -1,5 +1,5 @@
 // Text at the host's wire: request bytes from peers (UTF-8, or GB2312 from
-// legacy peers) become the UTF-8 the module takes, and the module's UTF-8
+// legacy peers, as their declarations say) become the UTF-8 the module takes, and the module's UTF-8
 // responses are written in the encoding the peer asked for.
 #pragma once
 
@@ -17,9 +17,12 @@ class EncodingError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The bytes of a request (or parameter text) as UTF-8: a UTF-8 byte-order mark
-// is dropped; bytes that are not valid UTF-8 are read as GB2312 (CP936). Bytes
-// that are neither raise EncodingError rather than being replaced.
+// The bytes of a request (or parameter text) as UTF-8. A byte-order mark
+// (UTF-8, UTF-16) decides and is dropped; otherwise the encoding the XML
+// declaration names decides (GB2312 and GBK read as CP936); without one the
+// bytes are UTF-8, as XML has it. Bytes that are not valid in that encoding,
+// an encoding this system cannot read, or a declaration that contradicts the
+// byte-order mark raise EncodingError rather than being replaced or guessed.
 std::string DecodeRequestBytes(std::string_view bytes);
 
 // The text with its XML declaration saying encoding="<encoding>": an existing
