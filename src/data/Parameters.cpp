@@ -1,6 +1,9 @@
 #include "data/Parameters.h"
 
+#include <algorithm>
+
 #include "config/Errors.h"
+#include "text/SqlTokens.h"
 #include "text/TextCase.h"
 
 namespace gateway {
@@ -71,24 +74,31 @@ std::string ParseParameterMarkers(std::string_view sql, std::vector<std::string>
   auto ends_name = [](char c) {
     return c == ' ' || c == '\t' || c == ',' || c == ';' || c == ')' || c == '\r' || c == '\n';
   };
+  // Markers stand in the statement's own text: a colon inside a literal, a
+  // quoted name or a comment is text, read as the database reads it.
+  std::vector<bool> code(sql.size(), false);
+  for (const SqlToken& token : TokenizeSql(sql)) {
+    if (token.kind == SqlTokenKind::kLiteral || token.kind == SqlTokenKind::kQuotedName ||
+        token.kind == SqlTokenKind::kComment) {
+      continue;
+    }
+    const size_t start = static_cast<size_t>(token.text.data() - sql.data());
+    std::fill(code.begin() + static_cast<std::ptrdiff_t>(start),
+              code.begin() + static_cast<std::ptrdiff_t>(start + token.text.size()), true);
+  }
   std::string text;
   text.reserve(sql.size());
-  bool literal = false;
   size_t i = 0;
   while (i < sql.size()) {
     const char c = sql[i];
-    if (c == '\'') {
-      literal = !literal;  // a doubled apostrophe toggles twice and stays inside
-      text += c;
-      ++i;
-    } else if (c == ':' && !literal) {
+    if (c == ':' && code[i]) {
       if (i + 1 < sql.size() && sql[i + 1] == ':') {
         text += ':';
         i += 2;
         continue;
       }
       size_t end = i + 1;
-      while (end < sql.size() && !ends_name(sql[end])) ++end;
+      while (end < sql.size() && code[end] && !ends_name(sql[end])) ++end;
       if (end == i + 1) {
         text += c;  // no name: an ordinary colon
         ++i;

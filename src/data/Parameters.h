@@ -87,11 +87,12 @@ class Parameters {
   std::vector<std::unique_ptr<Parameter>> items_;
 };
 
-// The marker rules: ":" starts a marker unless it stands inside an
-// apostrophe-quoted literal; "::" outside a literal stands for a single ":";
-// the name runs up to a blank (or tab), ",", ";", ")", CR, LF or the end of the text; a
-// ":" with no name after it is kept as it is. Each marker becomes "?" and its
-// name is appended to `names` (when given).
+// The marker rules: ":" starts a marker unless it stands inside a literal
+// ('...'), a quoted name ("...", [...], `...`) or a comment, read as the SQL
+// tokenizer (text/SqlTokens.h) reads them; "::" elsewhere stands for a single ":";
+// the name runs up to a blank (or tab), ",", ";", ")", CR, LF, a quote or the
+// end of the text; a ":" with no name after it is kept as it is. Each marker
+// becomes "?" and its name is appended to `names` (when given).
 std::string ParseParameterMarkers(std::string_view sql, std::vector<std::string>* names);
 
 }  // namespace gateway

@@ -406,6 +406,20 @@ TEST_P(PurchaseOrderRequestCheckTest, InjectedFragmentsAreRefusedBeforeAnythingR
   EXPECT_EQ(refused.find("<Row"), std::string::npos) << refused;
 }
 
+TEST_P(PurchaseOrderGetDataTest, AColonInsideAQuotedNameIsNoParameterMarker) {
+  // The statement the database runs is the one the check has read: a colon
+  // inside a bracketed name is no parameter marker, which would take the
+  // name's end with it (and let the "?" in the literal below pass for the
+  // marker) so that the literal's text became part of the statement.
+  const std::string response =
+      Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002</PropertyList>"
+          "<AgentOption>exists(select 1 as [a:b] ' ]) ) union select name, sql from "
+          "sqlite_master where ? is null --')</AgentOption></Service>");
+  EXPECT_EQ(response.find("CREATE TABLE"), std::string::npos) << response;
+  EXPECT_EQ(response.find("<Row"), std::string::npos) << response;
+  EXPECT_EQ(Marked(), "3301-001:N 3301-O'1:N 3302-003:N ");
+}
+
 TEST_P(PurchaseOrderGetDataTest, MarkingQuotesTheOrderKey) {
   Run("<Service><Seperator>,</Seperator><PropertyList>TC001,TC002</PropertyList>"
       "<Condition><Group><Property Name=\"TC002\" Type=\"EQUAL\" Value=\"O'1\"/></Group>"

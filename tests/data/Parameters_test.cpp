@@ -28,6 +28,11 @@ TEST(ParameterMarkers, BecomeQuestionMarksInOrderOfAppearance) {
       {"where A = :A\r\nand B = :B\tand C = :C)", "where A = ?\r\nand B = ?\tand C = ?)", {"A", "B", "C"}},
       {"where A = :A+1", "where A = ?", {"A+1"}},  // only the listed characters end a name
       {":Only", "?", {"Only"}},
+      // Quoted names and comments are text too; a name ends where one begins.
+      {"select 1 as [a:b], ' ]) ' where A = :A", "select 1 as [a:b], ' ]) ' where A = ?", {"A"}},
+      {"select \"x:y\", `u:v` -- :c\n/* :d */ from T where A = :A",
+       "select \"x:y\", `u:v` -- :c\n/* :d */ from T where A = ?", {"A"}},
+      {"where A = :A'x'", "where A = ?'x'", {"A"}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> names;
