@@ -75,30 +75,35 @@ std::string ParseParameterMarkers(std::string_view sql, std::vector<std::string>
     return c == ' ' || c == '\t' || c == ',' || c == ';' || c == ')' || c == '\r' || c == '\n';
   };
   // Markers stand in the statement's own text: a colon inside a literal, a
-  // quoted name or a comment is text, read as the database reads it.
-  std::vector<bool> code(sql.size(), false);
+  // quoted name or a comment is text, read as the database reads it. ("::"
+  // still stands for ":" outside literals, as it always has.)
+  enum class Span : char { kCode, kLiteral, kOther };
+  std::vector<Span> span(sql.size(), Span::kCode);
   for (const SqlToken& token : TokenizeSql(sql)) {
-    if (token.kind == SqlTokenKind::kLiteral || token.kind == SqlTokenKind::kQuotedName ||
-        token.kind == SqlTokenKind::kComment) {
-      continue;
-    }
-    const size_t start = static_cast<size_t>(token.text.data() - sql.data());
-    std::fill(code.begin() + static_cast<std::ptrdiff_t>(start),
-              code.begin() + static_cast<std::ptrdiff_t>(start + token.text.size()), true);
+    const Span kind = token.kind == SqlTokenKind::kLiteral ? Span::kLiteral
+                      : token.kind == SqlTokenKind::kQuotedName || token.kind == SqlTokenKind::kComment
+                          ? Span::kOther
+                          : Span::kCode;
+    if (kind == Span::kCode) continue;
+    const auto start = span.begin() + (token.text.data() - sql.data());
+    std::fill(start, start + static_cast<std::ptrdiff_t>(token.text.size()), kind);
   }
   std::string text;
   text.reserve(sql.size());
   size_t i = 0;
   while (i < sql.size()) {
     const char c = sql[i];
-    if (c == ':' && code[i]) {
+    if (c == ':' && span[i] != Span::kLiteral) {
       if (i + 1 < sql.size() && sql[i + 1] == ':') {
         text += ':';
         i += 2;
         continue;
       }
       size_t end = i + 1;
-      while (end < sql.size() && code[end] && !ends_name(sql[end])) ++end;
+      while (end < sql.size() && span[i] == Span::kCode && span[end] == Span::kCode &&
+             !ends_name(sql[end])) {
+        ++end;
+      }
       if (end == i + 1) {
         text += c;  // no name: an ordinary colon
         ++i;

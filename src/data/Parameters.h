@@ -89,7 +89,8 @@ class Parameters {
 
 // The marker rules: ":" starts a marker unless it stands inside a literal
 // ('...'), a quoted name ("...", [...], `...`) or a comment, read as the SQL
-// tokenizer (text/SqlTokens.h) reads them; "::" elsewhere stands for a single ":";
+// tokenizer (text/SqlTokens.h) reads them; "::" outside a literal stands for
+// a single ":";
 // the name runs up to a blank (or tab), ",", ";", ")", CR, LF, a quote or the
 // end of the text; a ":" with no name after it is kept as it is. Each marker
 // becomes "?" and its name is appended to `names` (when given).
