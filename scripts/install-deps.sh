@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, everything the build, the tests, the
 # benchmarks and the demo need. Safe to run again: apt-get skips what is there.
+# With --fuzz also clang and its libFuzzer, for the request fuzzer
+# (-DGATEWAY_FUZZ=ON); the rest of the build never needs them.
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,9 @@ packages=(
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
 )
+if [[ "${1:-}" == "--fuzz" ]]; then
+  packages+=(clang libclang-rt-dev)  # libclang-rt-dev holds libFuzzer and the sanitizer runtimes
+fi
 
 missing=()
 for p in "${packages[@]}"; do

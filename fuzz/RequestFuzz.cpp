@@ -1,0 +1,99 @@
+// libFuzzer target for the request path: arbitrary bytes go through what
+// happens to a request on its way in. The host's encoding decision reads
+// them as request bytes; the module takes the text (the decoded one, or the
+// raw bytes when the host would refuse them: the module must stand any text
+// a host hands it) into the "GetData" operator's input pool and executes it
+// in a gateway root without a database, so every part of the request is
+// read, checked and turned into SQL, and the response is produced. The SQL
+// fragment checks and the XML shape counter also read the raw text. Any
+// crash, sanitizer report or exception other than the library's own
+// failures is a finding.
+#include <stdlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "business/PurchaseOrderBusiness.h"
+#include "config/ModulePath.h"
+#include "gateway/Exception.h"
+#include "gatewayhost/HostEncoding.h"
+#include "pools/GlobleParams.h"
+#include "text/SqlFragment.h"
+#include "text/SqlTokens.h"
+#include "text/XmlShape.h"
+
+namespace {
+
+// The library started once in a temporary gateway root without a database,
+// tracing off, for the whole run.
+class FuzzRoot {
+ public:
+  FuzzRoot() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "gateway-request-fuzz-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    std::filesystem::create_directories(folder_ + "/Bin");
+    std::filesystem::create_directories(folder_ + "/Obj");
+    std::ofstream(folder_ + "/GatewayConfig.ini") << "[Options]\nKeepLog=0\n";
+    std::ofstream(folder_ + "/Obj/PurchaseOrder.xml")
+        << "<Object ID=\"PURTC\"><PropertyList><Property ID=\"TC001\" Field=\"TC001\" "
+           "IsKey=\"Y\"/><Property ID=\"TC002\" Field=\"TC002\" IsKey=\"Y\"/><Property "
+           "ID=\"TC019\" Field=\"TC019\" Type=\"T\"/></PropertyList></Object>";
+    gateway::SetModulePathForTesting(folder_ + "/Bin/PurchaseOrder.so");
+    gateway::StartupLibrary();
+    business_ = std::make_unique<gateway::TPurchaseOrderBusiness>();
+    business_->Initialize("");
+  }
+  ~FuzzRoot() {
+    business_.reset();
+    gateway::ShutdownLibrary();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  gateway::IOperater& GetData() { return *business_->GetOperaterList()->GetItem(0); }
+
+ private:
+  std::string folder_;
+  std::unique_ptr<gateway::TPurchaseOrderBusiness> business_;
+};
+
+void ReadAsFragments(std::string_view text) {
+  (void)gateway::TokenizeSql(text);
+  (void)gateway::ReplaceSqlPrefixMarker(text, "DB.");
+  for (const auto kind : {gateway::SqlFragmentKind::kColumn, gateway::SqlFragmentKind::kColumnList,
+                          gateway::SqlFragmentKind::kRestriction}) {
+    (void)gateway::SqlFragmentProblem(text, kind);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static FuzzRoot root;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::string text = bytes;
+  try {
+    text = gateway::host::DecodeRequestBytes(bytes);
+  } catch (const gateway::host::EncodingError&) {
+    // The host would refuse them; the module still has to stand them.
+  }
+  (void)gateway::MeasureXmlShape(text);
+  ReadAsFragments(text);
+  gateway::IOperater& get_data = root.GetData();
+  try {
+    get_data.GetInputPool()->SetXML(text);
+    get_data.Execute();
+    (void)get_data.GetOutputPool()->GetXML();
+  } catch (const gateway::Exception&) {
+    // A failure the library reports to its host is an answer, not a finding.
+  }
+  return 0;
+}
