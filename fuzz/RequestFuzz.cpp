@@ -8,62 +8,19 @@
 // fragment checks and the XML shape counter also read the raw text. Any
 // crash, sanitizer report or exception other than the library's own
 // failures is a finding.
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "business/PurchaseOrderBusiness.h"
-#include "config/ModulePath.h"
+#include "fuzz/RequestRoot.h"
 #include "gateway/Exception.h"
 #include "gatewayhost/HostEncoding.h"
-#include "pools/GlobleParams.h"
 #include "text/SqlFragment.h"
 #include "text/SqlTokens.h"
 #include "text/XmlShape.h"
 
 namespace {
-
-// The library started once in a temporary gateway root without a database,
-// tracing off, for the whole run.
-class FuzzRoot {
- public:
-  FuzzRoot() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "gateway-request-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    std::filesystem::create_directories(folder_ + "/Bin");
-    std::filesystem::create_directories(folder_ + "/Obj");
-    std::ofstream(folder_ + "/GatewayConfig.ini") << "[Options]\nKeepLog=0\n";
-    std::ofstream(folder_ + "/Obj/PurchaseOrder.xml")
-        << "<Object ID=\"PURTC\"><PropertyList><Property ID=\"TC001\" Field=\"TC001\" "
-           "IsKey=\"Y\"/><Property ID=\"TC002\" Field=\"TC002\" IsKey=\"Y\"/><Property "
-           "ID=\"TC019\" Field=\"TC019\" Type=\"T\"/></PropertyList></Object>";
-    gateway::SetModulePathForTesting(folder_ + "/Bin/PurchaseOrder.so");
-    gateway::StartupLibrary();
-    business_ = std::make_unique<gateway::TPurchaseOrderBusiness>();
-    business_->Initialize("");
-  }
-  ~FuzzRoot() {
-    business_.reset();
-    gateway::ShutdownLibrary();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
-  gateway::IOperater& GetData() { return *business_->GetOperaterList()->GetItem(0); }
-
- private:
-  std::string folder_;
-  std::unique_ptr<gateway::TPurchaseOrderBusiness> business_;
-};
 
 void ReadAsFragments(std::string_view text) {
   (void)gateway::TokenizeSql(text);
@@ -77,7 +34,7 @@ void ReadAsFragments(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FuzzRoot root;
+  static gateway::harness::RequestRoot root;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   std::string text = bytes;
   try {
@@ -87,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   (void)gateway::MeasureXmlShape(text);
   ReadAsFragments(text);
-  gateway::IOperater& get_data = root.GetData();
+  gateway::TBaseOperater& get_data = root.GetData();
   try {
     get_data.GetInputPool()->SetXML(text);
     get_data.Execute();

@@ -26,13 +26,17 @@
 #include "demo/DemoGeneratorPath.h"
 #include "gatewayhost/HostDryRun.h"
 #include "gatewayhost/HostResponse.h"
+#include "tools/HandOverCheck.h"
 #include "tools/HostProgram.h"
 
 namespace gateway::host {
 namespace {
 
 namespace fs = std::filesystem;
+using gateway::testing::AsSet;
 using gateway::testing::kDemoGenerator;
+using gateway::testing::OrdersOf;
+using gateway::testing::SqliteColumn;
 using gateway::testing::ReadFile;
 using gateway::testing::TempFolder;
 using gateway::testing::WriteFile;
@@ -52,46 +56,6 @@ const std::string kNarrow = "TC001;TC002;TD003";
 const std::string kWide =
     "TC001;TC002;TC003;TC004;MA002;TC005;MF002;TC018C;TD003;TD004;TD005;TD006;TD008;TD009;"
     "TD010;TD011;TD012;MC002;TC035;CREATE_DATE";
-
-// Rows of a statement on a database file, through SQLite itself. A hot
-// journal left by a killed host is rolled back on the way, as the next
-// connection of any program would.
-std::vector<std::string> Column(const std::string& file, const std::string& sql) {
-  sqlite3* db = nullptr;
-  std::vector<std::string> values;
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << "cannot open " << file;
-  } else {
-    sqlite3_busy_timeout(db, 10000);
-    char* error = nullptr;
-    sqlite3_exec(
-        db, sql.c_str(),
-        [](void* into, int, char** row, char**) {
-          static_cast<std::vector<std::string>*>(into)->emplace_back(row[0] ? row[0] : "");
-          return 0;
-        },
-        &values, &error);
-    if (error != nullptr) ADD_FAILURE() << error << " in " << sql;
-    sqlite3_free(error);
-  }
-  sqlite3_close(db);
-  return values;
-}
-
-std::set<std::string> AsSet(const std::vector<std::string>& values) {
-  return {values.begin(), values.end()};
-}
-
-// The orders of a response ("TC001-TC002"), one entry per row.
-std::vector<std::string> OrdersOf(const std::string& response) {
-  static const std::regex row("<Row Data=\"([^;\"]*);([^;\"]*);");
-  std::vector<std::string> orders;
-  for (auto it = std::sregex_iterator(response.begin(), response.end(), row);
-       it != std::sregex_iterator(); ++it) {
-    orders.push_back((*it)[1].str() + "-" + (*it)[2].str());
-  }
-  return orders;
-}
 
 std::string StatusOf(const std::string& response) {
   static const std::regex status("<Status>([^<]*)</Status>");
@@ -150,7 +114,8 @@ class HandOverRoot {
 
   std::set<std::string> Marked() const {
     if (!server_) {
-      return AsSet(Column(Factory(), "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'"));
+      return AsSet(
+          SqliteColumn(Factory(), "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'"));
     }
     gateway::Connection connection;
     connection.SetConnectionString("Provider=MSDASQL;" + server_->OdbcString());
@@ -636,9 +601,9 @@ TEST_F(DeliveryTest, AValueAResponseCannotCarryNamesItsOrderAndColumn) {
       "(select PURTD.rowid from PURTD join PURTC on TC001 = TD001 and TC002 = TD002"
       " join PURMA on TC004 = MA001 where MA069 = 'Y' and TD018 = 'Y' and TC035 = 'N'"
       " order by TD001, TD002, TD003 limit 1)";
-  const std::vector<std::string> order =
-      Column(root.Factory(), "select TD001 || '|' || TD002 || '|' || TD003 from PURTD where rowid = " +
-                                 first_line);
+  const std::vector<std::string> order = SqliteColumn(
+      root.Factory(),
+      "select TD001 || '|' || TD002 || '|' || TD003 from PURTD where rowid = " + first_line);
   ASSERT_EQ(order.size(), 1u);
   const std::string tc001 = order[0].substr(0, order[0].find('|'));
   const std::string tc002 = order[0].substr(tc001.size() + 1, order[0].rfind('|') - tc001.size() - 1);

@@ -6,20 +6,21 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "config/ConfigTestSupport.h"
 #include "demo/DemoGeneratorPath.h"
+#include "tools/HandOverCheck.h"
 #include "tools/HostProgram.h"
-#include "tools/SqliteCheck.h"
 
 namespace gateway::host {
 namespace {
 
+using gateway::testing::AsSet;
 using gateway::testing::kDemoGenerator;
+using gateway::testing::OrdersOf;
 using gateway::testing::ReadFile;
 using gateway::testing::SqliteColumn;
 using gateway::testing::TempFolder;
@@ -37,17 +38,6 @@ std::string Between(const std::string& text, const std::string& open, const std:
   if (start == std::string::npos) return "(no " + open + ")";
   const size_t end = text.find(close, start + open.size());
   return text.substr(start + open.size(), end - start - open.size());
-}
-
-// The orders ("TC001-TC002") of a response's rows.
-std::set<std::string> OrdersOf(const std::string& response) {
-  static const std::regex row("<Row Data=\"([^;\"]*);([^;\"]*);");
-  std::set<std::string> orders;
-  for (auto it = std::sregex_iterator(response.begin(), response.end(), row);
-       it != std::sregex_iterator(); ++it) {
-    orders.insert((*it)[1].str() + "-" + (*it)[2].str());
-  }
-  return orders;
 }
 
 // A demo gateway root of 20 orders of 2 lines in the main company and in each
@@ -84,15 +74,14 @@ class RefusedRequestTest : public ::testing::Test {
 
   // The orders ("TC001-TC002") marked in one database file.
   std::set<std::string> MarkedOrders(const std::string& file) const {
-    const std::vector<std::string> orders = SqliteColumn(
-        Root() + "/" + file, "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'");
-    return {orders.begin(), orders.end()};
+    return AsSet(SqliteColumn(Root() + "/" + file,
+                              "select TC001 || '-' || TC002 from PURTC where TC035 = 'Y'"));
   }
 
   Outcome Host(const std::vector<std::string>& requests, const std::string& output_option,
                const std::string& output) {
-    std::vector<std::string> arguments{"--library", Root() + "/Bin/PurchaseOrder.so",
-                                       output_option, output};
+    std::vector<std::string> arguments{"--library", Root() + "/Bin/PurchaseOrder.so", output_option,
+                                       output};
     arguments.insert(arguments.end(), requests.begin(), requests.end());
     return RunHostProgram(folder_, arguments);
   }
@@ -142,8 +131,7 @@ TEST_F(RefusedRequestTest, NothingOfAnEarlierRequestCarriesOverToOneThatCannotBe
   WriteFile(Path("f01.xml"), kF01Request);
   WriteFile(Path("broken.xml"), "<Request><PropertyList>TC001</PropertyList>");
   const std::set<std::string> f01_before = MarkedOrders("ERP_F01.db");
-  const Outcome outcome =
-      Host({Path("f01.xml"), Path("broken.xml")}, "--output-dir", Path("out"));
+  const Outcome outcome = Host({Path("f01.xml"), Path("broken.xml")}, "--output-dir", Path("out"));
   EXPECT_EQ(outcome.status, 3) << outcome.err;
   const std::string first = ReadFile(Path("out/response-1.xml"));
   const std::string second = ReadFile(Path("out/response-2.xml"));
@@ -152,7 +140,7 @@ TEST_F(RefusedRequestTest, NothingOfAnEarlierRequestCarriesOverToOneThatCannotBe
   EXPECT_EQ(second.find("<Row"), std::string::npos) << second;
   // What the first response delivered is marked, and nothing else anywhere.
   std::set<std::string> expected = f01_before;
-  const std::set<std::string> delivered = OrdersOf(first);
+  const std::set<std::string> delivered = AsSet(OrdersOf(first));
   EXPECT_FALSE(delivered.empty());
   expected.insert(delivered.begin(), delivered.end());
   EXPECT_EQ(MarkedOrders("ERP_F01.db"), expected);
@@ -213,7 +201,7 @@ TEST_F(RefusedRequestTest, ARequestIsReadInTheEncodingItDeclares) {
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   const std::string response = ReadFile(Path("response.xml"));
   EXPECT_EQ(response.find(nut_utf8), std::string::npos) << response;
-  const std::set<std::string> delivered = OrdersOf(response);
+  const std::set<std::string> delivered = AsSet(OrdersOf(response));
   EXPECT_FALSE(delivered.empty()) << response;
   std::set<std::string> expected = f01_before;
   expected.insert(delivered.begin(), delivered.end());
@@ -234,8 +222,7 @@ TEST_F(RefusedRequestTest, ARequestIsReadInTheEncodingItDeclares) {
 TEST_F(RefusedRequestTest, AnEmptyRequestFileIsRefusedBeforeAnythingRuns) {
   WriteFile(Path("empty.xml"), "");
   WriteFile(Path("f01.xml"), kF01Request);
-  const Outcome outcome =
-      Host({Path("f01.xml"), Path("empty.xml")}, "--output-dir", Path("out"));
+  const Outcome outcome = Host({Path("f01.xml"), Path("empty.xml")}, "--output-dir", Path("out"));
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "gatewayhost: request '" + Path("empty.xml") +
                              "' is empty: it holds no request, so nothing was run\n");

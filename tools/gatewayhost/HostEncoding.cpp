@@ -92,9 +92,9 @@ const std::regex kEncodingAttribute(R"([ \t\r\n]+encoding[ \t\r\n]*=[ \t\r\n]*("
 // the text opens with none. "<?xml-stylesheet" is not one, and neither is
 // anything that does not end within the first kilobyte.
 size_t DeclarationEnd(std::string_view xml) {
-  const bool opens = xml.rfind("<?xml", 0) == 0 && xml.size() > 5 &&
-                     (xml[5] == ' ' || xml[5] == '\t' || xml[5] == '\r' || xml[5] == '\n' ||
-                      xml[5] == '?');
+  const bool opens =
+      xml.rfind("<?xml", 0) == 0 && xml.size() > 5 &&
+      (xml[5] == ' ' || xml[5] == '\t' || xml[5] == '\r' || xml[5] == '\n' || xml[5] == '?');
   return opens ? xml.substr(0, 1024).find("?>") : std::string_view::npos;
 }
 

@@ -1,6 +1,7 @@
-// Reading a database file as the tests check it afterwards: through SQLite
-// itself, with no part of the library in between. A hot journal left by a
-// killed host is rolled back on the way, as the next connection of any
+// Checking what a run handed over, as the end-to-end tests do afterwards: the
+// orders a response holds, and what a database file holds, read through
+// SQLite itself with no part of the library in between. A hot journal left
+// by a killed host is rolled back on the way, as the next connection of any
 // program would.
 #pragma once
 
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,22 @@ inline std::vector<std::string> SqliteColumn(const std::string& file, const std:
   }
   sqlite3_close(db);
   return values;
+}
+
+inline std::set<std::string> AsSet(const std::vector<std::string>& values) {
+  return {values.begin(), values.end()};
+}
+
+// The orders of a response ("TC001-TC002"), one entry per row, for a
+// response whose first two columns are TC001 and TC002 joined by ";".
+inline std::vector<std::string> OrdersOf(const std::string& response) {
+  static const std::regex row("<Row Data=\"([^;\"]*);([^;\"]*);");
+  std::vector<std::string> orders;
+  for (auto it = std::sregex_iterator(response.begin(), response.end(), row);
+       it != std::sregex_iterator(); ++it) {
+    orders.push_back((*it)[1].str() + "-" + (*it)[2].str());
+  }
+  return orders;
 }
 
 }  // namespace gateway::testing
