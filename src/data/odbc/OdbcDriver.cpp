@@ -727,7 +727,14 @@ class OdbcStatement final : public DriverStatement {
   [[noreturn]] void FailRunning(const std::string& what, bool cancelled, int timeout_seconds) {
     Diagnostics diagnostics = ReadDiagnostics(SQL_HANDLE_STMT, stmt_.get());
     cancelled = cancelled || connection_.GetWatchdog().Disarm();
-    if (cancelled || diagnostics.first_state == "HYT00" || diagnostics.first_state == "HY008") {
+    // The server may stop the statement at the same moment as the watchdog
+    // would: PostgreSQL's own statement timeout (set from the query timeout)
+    // reports 57014 "canceling statement due to statement timeout".
+    const bool server_timeout =
+        timeout_seconds > 0 && diagnostics.first_state == "57014" && !diagnostics.entries.empty() &&
+        diagnostics.entries.front().Message.find("statement timeout") != std::string::npos;
+    if (cancelled || server_timeout || diagnostics.first_state == "HYT00" ||
+        diagnostics.first_state == "HY008") {
       Fail("The statement ran longer than the command timeout of " +
                std::to_string(timeout_seconds) + " seconds and was interrupted (" +
                connection_.Description() + ")",
