@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/Parameters.h"
 #include "fuzz/RequestRoot.h"
 #include "gateway/Exception.h"
 #include "gatewayhost/HostEncoding.h"
@@ -22,13 +23,36 @@
 
 namespace {
 
+// The tokens give the text back, and a restriction the check accepts stays
+// inside the parentheses it is pasted into: its tokens, read as the
+// statement's tail, never close them. A breach is a finding, not an answer.
 void ReadAsFragments(std::string_view text) {
-  (void)gateway::TokenizeSql(text);
+  std::string joined;
+  for (const gateway::SqlToken& token : gateway::TokenizeSql(text)) joined += token.text;
+  if (joined != text) __builtin_trap();
   (void)gateway::ReplaceSqlPrefixMarker(text, "DB.");
+  (void)gateway::ParseParameterMarkers(text, nullptr);
   for (const auto kind : {gateway::SqlFragmentKind::kColumn, gateway::SqlFragmentKind::kColumnList,
                           gateway::SqlFragmentKind::kRestriction}) {
     (void)gateway::SqlFragmentProblem(text, kind);
   }
+  if (!gateway::SqlFragmentProblem(text, gateway::SqlFragmentKind::kRestriction).empty()) return;
+  const std::string pasted = "where (" + std::string(text) + ") order by TC001";
+  int depth = 0;
+  for (const gateway::SqlToken& token : gateway::TokenizeSql(pasted)) {
+    if (token.kind == gateway::SqlTokenKind::kOpen) ++depth;
+    if (token.kind == gateway::SqlTokenKind::kClose) --depth;
+    if (token.kind == gateway::SqlTokenKind::kComment ||
+        token.kind == gateway::SqlTokenKind::kSeparator) {
+      __builtin_trap();
+    }
+    if (depth == 0 && gateway::IsSqlWord(token, "order")) return;  // the statement's own tail
+    if (depth == 0 && token.kind != gateway::SqlTokenKind::kBlank &&
+        !gateway::IsSqlWord(token, "where") && token.kind != gateway::SqlTokenKind::kClose) {
+      __builtin_trap();
+    }
+  }
+  __builtin_trap();  // the statement's tail was swallowed
 }
 
 }  // namespace
