@@ -33,6 +33,27 @@ std::string RootChildren(int items) {
   return request + "</Request>";
 }
 
+// A property list of `items` columns (the keys first).
+std::string PropertyListItems(int items) {
+  std::string request = "<Request><Seperator>;</Seperator><PropertyList>TC001;TC002";
+  for (int i = 0; i < items; ++i) request += ";TD" + std::to_string(i);
+  return request + "</PropertyList><OrderList>TC001;TC002</OrderList></Request>";
+}
+
+// An order list of `items` columns.
+std::string OrderListItems(int items) {
+  std::string request = kHead + "<OrderList>TC001";
+  for (int i = 0; i < items; ++i) request += ";TD" + std::to_string(i) + " DESC";
+  return request + "</OrderList></Request>";
+}
+
+// One IN condition over `items` values.
+std::string InListItems(int items) {
+  std::string request = kHead + "<Condition><Group><Property Name=\"TC002\" Type=\"IN\" Value=\"";
+  for (int i = 0; i < items; ++i) request += (i == 0 ? "" : ";") + std::to_string(i);
+  return request + "\"/></Group></Condition></Request>";
+}
+
 // One condition property with `items` attributes.
 std::string Attributes(int items) {
   std::string request = kHead + "<Condition><Group><Property Name=\"TC002\" Type=\"EQUAL\"";
@@ -83,6 +104,9 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(BM_Request<ConditionItems>)->Name("BM_ConditionItems")->Apply(Sizes);
 BENCHMARK(BM_Request<RootChildren>)->Name("BM_RootChildren")->Apply(Sizes);
 BENCHMARK(BM_Request<Attributes>)->Name("BM_Attributes")->Apply(Sizes);
+BENCHMARK(BM_Request<PropertyListItems>)->Name("BM_PropertyListItems")->Apply(Sizes);
+BENCHMARK(BM_Request<InListItems>)->Name("BM_InListItems")->Apply(Sizes);
+BENCHMARK(BM_Request<OrderListItems>)->Name("BM_OrderListItems")->Apply(Sizes);
 BENCHMARK(BM_PlainAfterManyNames)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -85,8 +85,18 @@ std::string CutFirstItem(std::string& list, std::string_view separator) {
 
 void SplitToList(std::string_view text, std::string_view separator,
                  std::vector<std::string>& list) {
-  std::string rest(text);
-  while (!rest.empty()) list.push_back(Trim(CutFirstItem(rest, separator)));
+  // The items CutFirstItem would cut one after the other, found by position:
+  // cutting each from the front would move the rest of the text every time.
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t q = separator.empty() ? std::string_view::npos : text.find(separator, start);
+    if (q == std::string_view::npos) {
+      list.push_back(Trim(text.substr(start)));
+      return;
+    }
+    list.push_back(Trim(text.substr(start, q - start)));
+    start = q + separator.size();
+  }
 }
 
 std::string ReplaceAllRepeated(std::string_view text, std::string_view from, std::string_view to,
